@@ -1,0 +1,11 @@
+#include "Cli.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    if (auto code = runCommandLine(argc, argv))
+        return *code;
+    std::cerr << "L'éditeur n'est pas encore disponible dans cette version ; voir fretlark --help.\n";
+    return 1;
+}

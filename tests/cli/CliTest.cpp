@@ -1,0 +1,102 @@
+#include "TempDir.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the real binary with arguments, capturing both output streams.
+CliRun run(const std::string& args)
+{
+    TempDir dir;
+    const std::string errFile = dir.file("stderr");
+    const std::string cmd = std::string("QT_QPA_PLATFORM=offscreen '") + FRETLARK_BIN + "' " + args + " 2>'" + errFile + "'";
+    CliRun r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 4096> buf{};
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.out.append(buf.data(), n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = TempDir::read(errFile);
+    return r;
+}
+
+std::string quote(const std::string& s)
+{
+    return "'" + s + "'";
+}
+
+const std::string kExample = std::string(FRETLARK_EXAMPLES) + "/premier-riff.tbf";
+
+} // namespace
+
+TEST(Cli, HelpAndVersion)
+{
+    CliRun help = run("--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("--dump"), std::string::npos);
+    CliRun version = run("--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out.rfind("Fretlark ", 0), 0u);
+}
+
+TEST(Cli, DumpPrintsTheScoreAsJson)
+{
+    CliRun r = run("--dump " + quote(kExample));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"title\":", 0), 0u);
+    const char* keys[] = {"\"author\":", "\"tabber\":", "\"notes\":", "\"showAuthor\":", "\"showTabber\":",
+                          "\"tripletFeel\":", "\"soloTrack\":", "\"scoreTempo\":", "\"scoreNumerator\":",
+                          "\"scoreDenominator\":", "\"measureCount\":", "\"trackCount\":", "\"slotCount\":",
+                          "\"slotInstrument\":[", "\"tracks\":[{\"name\":", "\"instrument\":", "\"tuning\":[",
+                          "\"capo\":", "\"volume\":", "\"pan\":", "\"mute\":", "\"arpeggioLatency\":",
+                          "\"measures\":[{\"index\":0,\"tempo\":", "\"beats\":[{\"durationCode\":",
+                          "\"notes\":[{\"string\":"};
+    std::size_t at = 0;
+    for (const char* k : keys) {
+        const auto p = r.out.find(k, at);
+        ASSERT_NE(p, std::string::npos) << k << " missing or out of order";
+        at = p;
+    }
+}
+
+TEST(Cli, ConvertWritesANativeFileThatDumpsTheSame)
+{
+    TempDir dir;
+    const std::string out = dir.file("copie");
+    CliRun c = run("--convert " + quote(kExample) + " " + quote(out));
+    ASSERT_EQ(c.code, 0) << c.err;
+    EXPECT_EQ(run("--dump " + quote(out + ".tbf")).out, run("--dump " + quote(kExample)).out);
+}
+
+TEST(Cli, FailuresExitOneWithTheMessage)
+{
+    TempDir dir;
+    CliRun missing = run("--dump " + quote(dir.file("absent.tbf")));
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("Impossible d'ouvrir le fichier"), std::string::npos);
+
+    const std::string cut = dir.file("cut.tbf");
+    TempDir::write(cut, TempDir::read(kExample).substr(0, 30));
+    CliRun truncated = run("--dump " + quote(cut));
+    EXPECT_EQ(truncated.code, 1);
+    EXPECT_NE(truncated.err.find("Tentative d'accès à " + cut + " après sa fin."), std::string::npos);
+    EXPECT_TRUE(truncated.out.empty());
+
+    CliRun badTarget = run("--convert " + quote(kExample) + " " + quote(dir.file("none/x.tbf")));
+    EXPECT_EQ(badTarget.code, 1);
+    EXPECT_NE(badTarget.err.find("Impossible d'enregistrer"), std::string::npos);
+}
