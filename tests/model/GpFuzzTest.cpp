@@ -18,8 +18,8 @@
 namespace {
 
 #ifdef FRETLARK_SANITIZED
-constexpr int kMutationsPerFile = 300;
-constexpr std::size_t kTruncationStride = 5;
+constexpr int kMutationsPerFile = 500;
+constexpr std::size_t kTruncationStride = 3;
 #else
 constexpr int kMutationsPerFile = 3000;
 constexpr std::size_t kTruncationStride = 1;
