@@ -45,6 +45,6 @@ int bendAmount(long long height);
 
 // Upper bound on the beats one import may create, so a small damaged file
 // cannot make the import allocate without limit.
-constexpr long long kMaxImportedBeats = 1LL << 21;
+constexpr long long kMaxImportedBeats = 1LL << 20;
 
 } // namespace gp

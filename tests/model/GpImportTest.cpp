@@ -699,6 +699,20 @@ TEST(GpImport, AbsurdCountsFailWithoutAllocating)
         EXPECT_THROW(gp::importScore(doc, bytesOf(bad), bad.size()), GpDamaged);
 }
 
+TEST(GpImport, SmallFilesCannotBuildHugeScores)
+{
+    // Every empty 32/1 bar becomes 32 whole rests from four bytes of file:
+    // past a million beats the file is refused rather than filling memory.
+    const int bars = static_cast<int>(gp::kMaxImportedBeats / 32) + 1;
+    GpFileBuilder f = oneTrack(3, std::vector<std::vector<GpBeat>>(static_cast<std::size_t>(bars)));
+    f.headers[0].numerator = 32;
+    f.headers[0].denominator = 1;
+    const std::string bytes = f.bytes();
+    EXPECT_LT(bytes.size(), 300000u);
+    CTabDoc doc;
+    EXPECT_THROW(gp::importScore(doc, bytesOf(bytes), bytes.size()), GpDamaged);
+}
+
 TEST(GpRoundTrip, ConvertedFilesReopenWithTheSameDump)
 {
     // Arpeggio marks are not part of the native format, so they are left out
