@@ -133,19 +133,18 @@ Path deadNote()
 }
 
 // One flag for a stem pointing down: it leaves the stem's lower end at
-// (sx, sy), sweeps up and to the right and ends in a tip curling back.
+// (sx, sy), swells out to the right, then sweeps up into a thin tip that
+// curls back towards the stem.
 void addFlag(Path& p, double sx, double sy, double length, double thickness, double reach)
 {
+    const double L = length, r = reach;
     auto P = [&](double x, double y) { return PointF{sx + x, sy + y}; };
-    const double L = length;
-    const PointF start = P(0, 0);
-    const PointF c1 = P(0.10 * reach, -0.28 * L), c2 = P(1.05 * reach, -0.40 * L), mid = P(0.92 * reach, -0.78 * L);
-    const PointF c3 = P(0.88 * reach, -0.90 * L), c4 = P(0.78 * reach, -0.96 * L), tip = P(0.62 * reach, -L);
-    const PointF c5 = P(0.80 * reach, -0.84 * L), c6 = P(0.72 * reach, -0.52 * L), back = P(0, -0.30 * L - thickness);
-    p.moveTo(start.x, start.y);
-    p.cubicTo(c1.x, c1.y, c2.x, c2.y, mid.x, mid.y);
-    p.cubicTo(c3.x, c3.y, c4.x, c4.y, tip.x, tip.y);
-    p.cubicTo(c5.x, c5.y, c6.x, c6.y, back.x, back.y);
+    auto cubic = [&](PointF c1, PointF c2, PointF e) { p.cubicTo(c1.x, c1.y, c2.x, c2.y, e.x, e.y); };
+    p.moveTo(sx, sy);
+    cubic(P(0.05 * r, -0.17 * L), P(0.9 * r, -0.3 * L), P(r, -0.57 * L));
+    cubic(P(1.1 * r, -0.73 * L), P(0.97 * r, -0.87 * L), P(0.73 * r, -L));
+    cubic(P(0.84 * r, -0.87 * L), P(0.84 * r, -0.7 * L), P(r - 1.1 * thickness, -0.57 * L));
+    cubic(P(0.45 * r, -0.42 * L), P(0.08 * r, -0.37 * L), P(0, -0.25 * L - thickness));
     p.close();
 }
 
@@ -157,7 +156,7 @@ constexpr double kStemY = 5.0 / 3;
 Path flag()
 {
     Path p;
-    addFlag(p, kStemX - 0.04, kStemY, 1.55, 0.22, 0.62);
+    addFlag(p, kStemX - 0.04, kStemY, 1.5, 0.22, 0.66);
     scale(p, kSmall);
     return p;
 }
@@ -165,8 +164,8 @@ Path flag()
 Path doubleFlag()
 {
     Path p;
-    addFlag(p, kStemX - 0.04, kStemY, 1.25, 0.06, 0.55);
-    addFlag(p, kStemX - 0.04, kStemY - 1.0 / 3, 1.25, 0.06, 0.55);
+    addFlag(p, kStemX - 0.04, kStemY, 1.25, 0.13, 0.58);
+    addFlag(p, kStemX - 0.04, kStemY - 1.0 / 3, 1.25, 0.13, 0.58);
     scale(p, kSmall);
     return p;
 }
@@ -233,7 +232,7 @@ Path hookedRest(int hooks)
     Path p;
     Stroke stem({xTop, yTop});
     stem.line({xTop - slope * stemLength, yTop + stemLength}, 4);
-    addNibStroke(p, stem.points(), 0.05, 0, 0.1);
+    addNibStroke(p, stem.points(), 0.06, 0, 0.13);
     for (int k = 0; k < hooks; ++k) {
         const double y = yTop + k * h;
         const double x = xTop - slope * (y - yTop);
@@ -241,7 +240,7 @@ Path hookedRest(int hooks)
         p.addEllipse(blob.x, blob.y, 0.19, 0.17);
         Stroke hook({blob.x + 0.02, blob.y + 0.12});
         hook.curve({blob.x + 0.26, blob.y + 0.22}, {x - 0.12, y + 0.1}, {x + 0.02, y - 0.04});
-        addNibStroke(p, hook.points(), 0.06, 0, 0.1);
+        addNibStroke(p, hook.points(), 0.1, -35, 0.09);
     }
     scale(p, kLarge);
     return p;
@@ -260,7 +259,7 @@ Path tempoNote()
     // A quarter note: tilted head on the baseline, stem up on its right.
     Path p;
     p.addEllipse(-0.12, -0.02, 0.37, 0.26, -22);
-    p.addPolygon({{0.16, -0.08}, {0.25, -0.1}, {0.25, -1.5}, {0.16, -1.5}});
+    p.addPolygon({{0.13, -0.08}, {0.25, -0.1}, {0.25, -1.5}, {0.13, -1.5}});
     scale(p, kLarge);
     return p;
 }

@@ -27,6 +27,16 @@ void ViewState::chooseBackground(int index)
     redrawLevel = kRedrawAll;
 }
 
+void ViewState::restoreSettings(int savedZoom, int savedBackground)
+{
+    // Zoom has no upper limit in the commands, but a value that would make
+    // fonts of thousands of pixels is a damaged setting, not a choice.
+    if (savedZoom >= kMinZoom && savedZoom <= 2000 && savedZoom % kZoomStep == 0)
+        zoomPercent = savedZoom;
+    if (savedBackground >= 0 && savedBackground < kBackgroundCount)
+        backgroundIndex = savedBackground;
+}
+
 std::vector<int> ViewState::shownTrackList(int trackCount) const
 {
     std::vector<int> list;

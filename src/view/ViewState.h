@@ -36,6 +36,17 @@ constexpr bool redrawNeedsLayout(int level)
     return level <= kRedrawLayout || level == kRedrawScrollPlaying || level >= 5;
 }
 
+// The level a paint really works at: unknown levels (5 and up) redo
+// everything, and the multi-track view lays out again even for contents.
+constexpr int effectiveRedrawLevel(int level, bool multiTrack)
+{
+    if (level < kRedrawAll || level > kRedrawScrollPlaying)
+        return kRedrawAll;
+    if (multiTrack && level == kRedrawContents)
+        return kRedrawLayout;
+    return level;
+}
+
 // Everything about the score view that is not the score itself: the cursor,
 // the view settings, the scroll position and the drawing flags.
 struct ViewState {
@@ -73,6 +84,9 @@ struct ViewState {
     void zoomOut();
     // Out-of-range indexes are ignored.
     void chooseBackground(int index);
+    // Zoom and background as saved by a previous run ("Zoom", "Back");
+    // values this program would never have saved leave the current ones.
+    void restoreSettings(int savedZoom, int savedBackground);
 
     // Indices of the shown tracks that exist in a score of trackCount tracks.
     std::vector<int> shownTrackList(int trackCount) const;

@@ -68,6 +68,33 @@ TEST(Zoom, FloorOfThirtyAndStepsOfTen)
     EXPECT_EQ(s.zoomPercent, 150);
 }
 
+TEST(Zoom, SavedSettingsAreCheckedBeforeUse)
+{
+    ViewState s;
+    s.restoreSettings(160, 2);
+    EXPECT_EQ(s.zoomPercent, 160);
+    EXPECT_EQ(s.backgroundIndex, 2);
+    s.restoreSettings(0, 9); // damaged values keep what is there
+    EXPECT_EQ(s.zoomPercent, 160);
+    EXPECT_EQ(s.backgroundIndex, 2);
+    s.restoreSettings(-40, -1);
+    s.restoreSettings(1000000, 5);
+    EXPECT_EQ(s.zoomPercent, 160);
+    EXPECT_EQ(s.backgroundIndex, 2);
+}
+
+TEST(RedrawLevels, UnknownLevelsRedoEverythingAndMultiTrackRelaysOut)
+{
+    EXPECT_EQ(effectiveRedrawLevel(5, false), kRedrawAll);
+    EXPECT_EQ(effectiveRedrawLevel(-1, false), kRedrawAll);
+    EXPECT_EQ(effectiveRedrawLevel(kRedrawContents, false), kRedrawContents);
+    EXPECT_EQ(effectiveRedrawLevel(kRedrawContents, true), kRedrawLayout);
+    EXPECT_EQ(effectiveRedrawLevel(kRedrawPlayMarker, true), kRedrawPlayMarker);
+    EXPECT_TRUE(redrawNeedsLayout(kRedrawScrollPlaying));
+    EXPECT_FALSE(redrawNeedsLayout(kRedrawContents));
+    EXPECT_TRUE(redrawNeedsMetrics(5));
+}
+
 TEST(Layout, HigherZoomNeedsMoreLines)
 {
     vt::View v;

@@ -23,8 +23,8 @@ namespace {
 struct Header {
     int numerator = 4;
     int denominator = 4;
-    int tempo = 90;
-    int flags = 0; // repeat start / end and count
+    int tempo = -1; // -1: the tempo of the measure before
+    int flags = 0;  // repeat start / end and count
     std::vector<int> slotOfTrack; // instrument slot per track, empty = the track's own
 };
 
@@ -152,7 +152,11 @@ bool write(const Score& s, const std::string& folder)
         doc.slotInstrument[static_cast<std::size_t>(i)] =
             i < doc.trackCount ? s.instruments[static_cast<std::size_t>(i)] : s.extraSlots[static_cast<std::size_t>(i - doc.trackCount)];
     }
-    doc.scoreTempo = s.headers[0].tempo;
+    std::vector<Header> headers = s.headers;
+    for (std::size_t m = 0; m < headers.size(); ++m)
+        if (headers[m].tempo < 0)
+            headers[m].tempo = m == 0 ? 90 : headers[m - 1].tempo;
+    doc.scoreTempo = headers[0].tempo;
     doc.scoreNumerator = s.headers[0].numerator;
     doc.scoreDenominator = s.headers[0].denominator;
     for (int t = 0; t < doc.trackCount; ++t) {
@@ -165,7 +169,7 @@ bool write(const Score& s, const std::string& folder)
         auto& track = doc.tracks[ti];
         track.SetSize(doc.measureCount);
         for (int m = 0; m < doc.measureCount; ++m) {
-            const Header& h = s.headers[static_cast<std::size_t>(m)];
+            const Header& h = headers[static_cast<std::size_t>(m)];
             CMesure& measure = track[m];
             measure.index = m;
             measure.tempo = h.tempo;
@@ -191,7 +195,7 @@ bool write(const Score& s, const std::string& folder)
     return true;
 }
 
-Header header(int num = 4, int den = 4, int tempo = 90, int flags = 0)
+Header header(int num = 4, int den = 4, int tempo = -1, int flags = 0)
 {
     return Header{num, den, tempo, flags, {}};
 }
@@ -238,14 +242,14 @@ std::vector<Score> scores()
                      "8 pm 6:0 5:2; 8 pm+ 6:0 5:2; 8 pm+ 6:0 5:2; 8 pm+ 6:0 5:2; 8 6:3 5:5; 8 pm 6:0; 8 pm+ 6:0; 8 pm+ 6:0",
                      "q up 6:3 5:2 4:0 3:0 2:3 1:3; q down 6:3 5:2 4:0 3:0 2:3 1:3; h up 5:0 4:2 3:2 2:2 1:0"}}});
 
-    Header change = header(3, 4, 90);
+    Header change = header(3, 4);
     Header sixEight = header(6, 8, 120);
     all.push_back({"rythmes.tbf", "Rythmes", "Fretlark", team,
                    "Toutes les durées, points, silences, ligatures, triolets, liaisons, signatures, reprises.",
                    {"Guitare"}, {model::kClassicalGuitar}, {},
-                   {header(4, 4, 90, kRepeatStart), header(), header(4, 4, 90, repeatEnd(2)), header(), header(), header(),
-                    change, header(3, 4, 90), sixEight, header(6, 8, 120), header(2, 4, 60), header(4, 4, 60, kRepeatStart),
-                    header(4, 4, 60, repeatEnd(3))},
+                   {header(4, 4, 90, kRepeatStart), header(), header(4, 4, -1, repeatEnd(2)), header(), header(), header(),
+                    change, header(3, 4), sixEight, header(6, 8), header(2, 4, 60), header(4, 4, -1, kRepeatStart),
+                    header(4, 4, -1, repeatEnd(3))},
                    {{"w 3:2",
                      "h 3:2; q. 3:4; 8 3:5",
                      "q 3:2; q. 3:4; 8 3:5; q 3:7",
