@@ -132,13 +132,13 @@ struct FontEntry {
     QFontMetricsF metrics;
 };
 
-const FontEntry& fontEntry(const view::FontSpec& spec)
+const FontEntry& fontEntry(const view::ViewFont& font)
 {
     static std::map<std::pair<int, int>, std::unique_ptr<FontEntry>> cache;
-    const auto key = std::make_pair(static_cast<int>(spec.face), spec.pixelSize);
+    const auto key = std::make_pair(static_cast<int>(font.face), font.pixelSize);
     auto it = cache.find(key);
     if (it == cache.end()) {
-        QFont f = QPainterCanvas::qfont(spec);
+        QFont f = QPainterCanvas::qfont(font);
         it = cache.emplace(key, std::make_unique<FontEntry>(FontEntry{f, QFontMetricsF(f)})).first;
     }
     return *it->second;
@@ -155,10 +155,10 @@ QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter)
     background_ = QBrush(Qt::white);
 }
 
-QFont QPainterCanvas::qfont(const view::FontSpec& spec)
+QFont QPainterCanvas::qfont(const view::ViewFont& font)
 {
     QFont f;
-    switch (spec.face) {
+    switch (font.face) {
     case view::FontFace::Serif:
         f.setFamily("Liberation Serif");
         break;
@@ -171,22 +171,22 @@ QFont QPainterCanvas::qfont(const view::FontSpec& spec)
         f.setBold(true);
         break;
     }
-    f.setPixelSize(std::max(spec.pixelSize, 1));
+    f.setPixelSize(std::max(font.pixelSize, 1));
     return f;
 }
 
-double QPainterCanvas::cellHeight(const view::FontSpec& font) const
+double QPainterCanvas::cellHeight(const view::ViewFont& font) const
 {
     const QFontMetricsF& m = fontEntry(font).metrics;
     return std::round(m.ascent()) + std::round(m.descent());
 }
 
-double QPainterCanvas::averageCharWidth(const view::FontSpec& font) const
+double QPainterCanvas::averageCharWidth(const view::ViewFont& font) const
 {
     return std::round(fontEntry(font).metrics.averageCharWidth());
 }
 
-double QPainterCanvas::textWidth(const view::FontSpec& font, std::string_view utf8) const
+double QPainterCanvas::textWidth(const view::ViewFont& font, std::string_view utf8) const
 {
     return fontEntry(font).metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
@@ -225,7 +225,7 @@ void QPainterCanvas::setNoBrush()
     hasBrush_ = false;
 }
 
-void QPainterCanvas::setFont(const view::FontSpec& font)
+void QPainterCanvas::setFont(const view::ViewFont& font)
 {
     font_ = font;
 }
@@ -238,10 +238,13 @@ void QPainterCanvas::setTextColor(view::Color color)
 void QPainterCanvas::setBackground(bool useImage, view::ImageId image, view::Color plain)
 {
     const QPaintDevice* device = painter_.device();
-    if (useImage && device)
-        background_ = QBrush(stretchedBackground(image, device->width(), device->height()));
-    else
+    backgroundImage_ = nullptr;
+    if (useImage && device) {
+        backgroundImage_ = &stretchedBackground(image, device->width(), device->height());
+        background_ = QBrush(*backgroundImage_);
+    } else {
         background_ = QBrush(qcolor(plain));
+    }
 }
 
 void QPainterCanvas::applyPen(bool antialiased)
@@ -421,11 +424,8 @@ void QPainterCanvas::drawImage(view::ImageId id, double x, double y)
 void QPainterCanvas::drawBackground(double x1, double y1, double x2, double y2)
 {
     const QRect r(ti(x1), ti(y1), ti(x2) - ti(x1), ti(y2) - ti(y1));
-    if (background_.style() == Qt::TexturePattern) {
-        const QPainter::CompositionMode mode = painter_.compositionMode();
-        painter_.setCompositionMode(QPainter::CompositionMode_Source);
-        painter_.drawImage(r.topLeft(), background_.textureImage(), r);
-        painter_.setCompositionMode(mode);
+    if (backgroundImage_) {
+        painter_.drawImage(r.topLeft(), *backgroundImage_, r);
         return;
     }
     painter_.fillRect(r, background_);

@@ -21,9 +21,9 @@ public:
     explicit QPainterCanvas(QPainter& painter);
 
     // FontMetrics
-    double cellHeight(const view::FontSpec& font) const override;
-    double averageCharWidth(const view::FontSpec& font) const override;
-    double textWidth(const view::FontSpec& font, std::string_view utf8) const override;
+    double cellHeight(const view::ViewFont& font) const override;
+    double averageCharWidth(const view::ViewFont& font) const override;
+    double textWidth(const view::ViewFont& font, std::string_view utf8) const override;
 
     // Canvas
     void setPen(view::Color color, int width) override;
@@ -32,7 +32,7 @@ public:
     void setBrush(view::Color color) override;
     void setBackgroundBrush() override;
     void setNoBrush() override;
-    void setFont(const view::FontSpec& font) override;
+    void setFont(const view::ViewFont& font) override;
     void setTextColor(view::Color color) override;
     void setBackground(bool useImage, view::ImageId image, view::Color plain) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
@@ -48,8 +48,8 @@ public:
     void drawImage(view::ImageId image, double x, double y) override;
     void drawBackground(double x1, double y1, double x2, double y2) override;
 
-    // The QFont a FontSpec stands for.
-    static QFont qfont(const view::FontSpec& font);
+    // The QFont a ViewFont stands for.
+    static QFont qfont(const view::ViewFont& font);
     // A picture of the view, made once per process.
     static const QImage& image(view::ImageId id);
     // A background stretched to a size, kept until another size is asked for.
@@ -67,6 +67,7 @@ private:
     QBrush brush_;
     bool hasBrush_ = false;
     QBrush background_;
-    view::FontSpec font_;
+    const QImage* backgroundImage_ = nullptr; // the stretched picture, when there is one
+    view::ViewFont font_;
     QColor textColor_ = Qt::black;
 };

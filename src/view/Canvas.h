@@ -42,10 +42,10 @@ constexpr Color kTabber{0, 0, 90};
 // faces are the metric-compatible Liberation fonts on the Qt side.
 enum class FontFace : std::uint8_t { Music, Serif, Sans, SansBold };
 
-struct FontSpec {
+struct ViewFont {
     FontFace face = FontFace::Serif;
     int pixelSize = 11; // em height in device units
-    constexpr bool operator==(const FontSpec&) const = default;
+    constexpr bool operator==(const ViewFont&) const = default;
 };
 
 enum class TextAlign : std::uint8_t { Centre, Right, Left };
@@ -57,9 +57,9 @@ class FontMetrics {
 public:
     virtual ~FontMetrics() = default;
     // Ascent plus descent, in device units.
-    virtual double cellHeight(const FontSpec& font) const = 0;
-    virtual double averageCharWidth(const FontSpec& font) const = 0;
-    virtual double textWidth(const FontSpec& font, std::string_view utf8) const = 0;
+    virtual double cellHeight(const ViewFont& font) const = 0;
+    virtual double averageCharWidth(const ViewFont& font) const = 0;
+    virtual double textWidth(const ViewFont& font, std::string_view utf8) const = 0;
 };
 
 // Everything the score drawing needs from a device. Coordinates are device
@@ -76,7 +76,7 @@ public:
     virtual void setBrush(Color color) = 0;
     virtual void setBackgroundBrush() = 0;
     virtual void setNoBrush() = 0;
-    virtual void setFont(const FontSpec& font) = 0;
+    virtual void setFont(const ViewFont& font) = 0;
     virtual void setTextColor(Color color) = 0;
     // What the background pen, brush and drawBackground show: a stretched
     // picture when `image` is one of the backgrounds, else the plain colour.

@@ -28,7 +28,7 @@ ViewUnits computeUnits(const DeviceMetrics& device, int zoomPercent)
     v.paper = device.paper;
     const FontSizes& sizes = device.paper ? kPaperFontSizes : kScreenFontSizes;
     const int zoom = device.paper ? 100 : std::max(zoomPercent, 1);
-    auto font = [&](FontFace face, int tenths) { return FontSpec{face, fontPixels(tenths * zoom / 100, device.dpi)}; };
+    auto font = [&](FontFace face, int tenths) { return ViewFont{face, fontPixels(tenths * zoom / 100, device.dpi)}; };
     v.musicFont = font(FontFace::Music, sizes.music);
     v.largeMusicFont = font(FontFace::Music, sizes.largeMusic);
     v.smallTextFont = font(FontFace::Serif, sizes.smallText);

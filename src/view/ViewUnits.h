@@ -54,13 +54,13 @@ struct ViewUnits {
     Rect drawRect;
     int linesPerPage = 1;
 
-    FontSpec musicFont;
-    FontSpec largeMusicFont;
-    FontSpec smallTextFont;
-    FontSpec boldTextFont;
-    FontSpec signatureFont;
-    FontSpec titleFont;
-    FontSpec tinyFont;
+    ViewFont musicFont;
+    ViewFont largeMusicFont;
+    ViewFont smallTextFont;
+    ViewFont boldTextFont;
+    ViewFont signatureFont;
+    ViewFont titleFont;
+    ViewFont tinyFont;
 
     // Pen widths f, 2f, 3f, 4f and 6f truncated to whole device units.
     int pen1 = 1;

@@ -31,7 +31,7 @@ public:
         bool brush = false;
         bool brushIsBackground = false;
         view::Color brushColor;
-        view::FontSpec font;
+        view::ViewFont font;
         view::Color textColor;
 
         double x() const { return points.empty() ? 0 : points[0].x; }
@@ -44,9 +44,9 @@ public:
     bool backgroundIsImage = false;
     view::Color backgroundPlain;
 
-    double cellHeight(const view::FontSpec& f) const override { return std::floor(f.pixelSize * 1.1 + 0.5); }
-    double averageCharWidth(const view::FontSpec& f) const override { return std::floor(f.pixelSize * 0.5 + 0.5); }
-    double textWidth(const view::FontSpec& f, std::string_view s) const override
+    double cellHeight(const view::ViewFont& f) const override { return std::floor(f.pixelSize * 1.1 + 0.5); }
+    double averageCharWidth(const view::ViewFont& f) const override { return std::floor(f.pixelSize * 0.5 + 0.5); }
+    double textWidth(const view::ViewFont& f, std::string_view s) const override
     {
         return f.pixelSize * 0.5 * static_cast<double>(s.size());
     }
@@ -79,7 +79,7 @@ public:
         brushColor_ = backgroundPlain;
     }
     void setNoBrush() override { brush_ = false; }
-    void setFont(const view::FontSpec& f) override { font_ = f; }
+    void setFont(const view::ViewFont& f) override { font_ = f; }
     void setTextColor(view::Color c) override { textColor_ = c; }
     void setBackground(bool useImage, view::ImageId, view::Color plain) override
     {
@@ -167,6 +167,6 @@ private:
     bool brush_ = false;
     bool brushBg_ = false;
     view::Color brushColor_;
-    view::FontSpec font_;
+    view::ViewFont font_;
     view::Color textColor_;
 };
