@@ -3,12 +3,15 @@
 #include "Glyphs.h"
 #include "QPainterCanvas.h"
 #include "ScoreLayout.h"
+#include "ScorePainter.h"
 #include "Snapshot.h"
 #include "TempDir.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace view;
@@ -131,6 +134,34 @@ TEST(QPainterCanvas, PaintedScoreShowsStavesFretsAndCursor)
     const Color plain = backgroundPlainColor(4);
     EXPECT_NEAR(qGreen(bg), plain.g, 12);
     EXPECT_NEAR(qRed(bg), plain.r, 12);
+}
+
+TEST(QPainterCanvas, PaintsOnPaperDevicesWithOutlines)
+{
+    // A vector device: glyphs go out as filled outlines, not cached images.
+    CTabDoc doc;
+    doc.OnNewDocument();
+    ASSERT_TRUE(doc.OnOpenDocument(std::string(FRETLARK_EXAMPLES) + "/rythmes.tbf"));
+    TempDir dir;
+    const std::string file = dir.file("page.pdf");
+    {
+        QPdfWriter writer(QString::fromStdString(file));
+        writer.setResolution(300);
+        QPainter p(&writer);
+        QPainterCanvas canvas(p);
+        DeviceMetrics d;
+        d.paper = true;
+        d.width = writer.width();
+        d.height = writer.height();
+        d.dpi = 300;
+        ViewState state;
+        state.resetForNewScore();
+        const ScoreLayout layout = ScoreLayout::compute(doc, state, d);
+        EXPECT_GT(layout.units().u, 30);
+        ScorePainter(canvas, doc, state, layout).paint();
+    }
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    EXPECT_GT(static_cast<long>(in.tellg()), 5000);
 }
 
 TEST(Snapshot, WritesAPngOfTheAskedSize)
