@@ -217,10 +217,10 @@ void ScoreLayout::flow(const CTabDoc& doc)
     const int drawWidth = units_.drawRect.width();
     const int linesPerGroup = multiTrack_ ? static_cast<int>(shownTracks_.size()) : 1;
 
+    // Line 0 is the title block; it "starts" at measure 0 like line 1.
     lineStarts_.assign(2, 0);
     if (measureCount_ == 0) {
         lastScoreLine_ = 0;
-        lineStarts_.resize(2);
         return;
     }
     int line = 1;
