@@ -311,6 +311,15 @@ void PlaybackPass::jumpTo(int measure, double now)
     playBeat_ = 0;
 }
 
+void PlaybackPass::shiftClock(double delta)
+{
+    measureStart_ += delta;
+    for (TrackPlay& tp : tracks_) {
+        tp.trackStart += delta;
+        tp.forcedStart += delta;
+    }
+}
+
 void PlaybackPass::stop()
 {
     finish(false);

@@ -39,6 +39,10 @@ public:
 
     void setLoopPlay(bool on) { loopPlay_ = on; }
 
+    // Moves every clock of the performance by `delta` ms (a start prepared
+    // before the audio clock is known is placed on it at the first pass).
+    void shiftClock(double delta);
+
     bool isPlaying() const { return playing_; }
     // True when the performance reached the end of the score by itself.
     bool endedByItself() const { return endedByItself_; }
