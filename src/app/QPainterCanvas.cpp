@@ -1,0 +1,432 @@
+#include "QPainterCanvas.h"
+
+#include "Glyphs.h"
+#include "ViewImages.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPaintDevice>
+#include <array>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
+
+namespace {
+
+int ti(double v)
+{
+    return static_cast<int>(v);
+}
+
+// Pixel centre of a truncated coordinate, where antialiased strokes sit crisp.
+double tc(double v)
+{
+    return static_cast<int>(v) + 0.5;
+}
+
+QPainterPath toQPath(const view::Path& path)
+{
+    QPainterPath q;
+    q.setFillRule(Qt::WindingFill);
+    for (const view::Path::Element& e : path.elements()) {
+        switch (e.op) {
+        case view::Path::Op::Move:
+            q.moveTo(e.p[0].x, e.p[0].y);
+            break;
+        case view::Path::Op::Line:
+            q.lineTo(e.p[0].x, e.p[0].y);
+            break;
+        case view::Path::Op::Cubic:
+            q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
+            break;
+        case view::Path::Op::Close:
+            q.closeSubpath();
+            break;
+        }
+    }
+    return q;
+}
+
+// A fret digit as an outline one em high: Liberation Sans Bold scaled to the
+// glyph set's digit height, centred on its advance and on the baseline.
+const QPainterPath& digitPath(int code)
+{
+    static std::array<std::unique_ptr<QPainterPath>, 10> cache;
+    auto& slot = cache[static_cast<std::size_t>(code - '0')];
+    if (!slot) {
+        QFont font("Liberation Sans");
+        font.setBold(true);
+        font.setPixelSize(1000);
+        const QFontMetricsF fm(font);
+        const QString text(QChar(static_cast<char16_t>(code)));
+        QPainterPath p;
+        p.addText(0, 0, font, text);
+        const double height = fm.capHeight();
+        const double s = view::glyphs::kDigitHeight / height;
+        const double sx = s * view::glyphs::kDigitWidthScale;
+        QTransform t;
+        t.translate(0, view::glyphs::kDigitHeight / 2);
+        t.scale(sx, s);
+        t.translate(-fm.horizontalAdvance(text) / 2, 0);
+        slot = std::make_unique<QPainterPath>(t.map(p));
+        slot->setFillRule(Qt::WindingFill);
+    }
+    return *slot;
+}
+
+// The outline of a glyph one em high, or an empty path.
+QPainterPath glyphPath(int code)
+{
+    if (view::glyphs::isDigit(code))
+        return digitPath(code);
+    static QHash<int, QPainterPath> cache;
+    auto it = cache.find(code);
+    if (it == cache.end()) {
+        const view::Path* outline = view::glyphs::outline(code);
+        it = cache.insert(code, outline ? toQPath(*outline) : QPainterPath());
+    }
+    return it.value();
+}
+
+// Glyphs pre-drawn at one size and colour, placed by whole device units.
+struct Sprite {
+    QImage image;
+    QPoint offset; // from the reference point to the image's top left
+};
+
+const Sprite& sprite(int code, int pixelSize, QRgb color)
+{
+    using Key = std::tuple<int, int, QRgb>;
+    static std::map<Key, Sprite> cache;
+    const Key key{code, pixelSize, color};
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() > 4000)
+        cache.clear();
+    QTransform t;
+    t.scale(pixelSize, pixelSize);
+    const QPainterPath path = t.map(glyphPath(code));
+    const QRectF box = path.boundingRect();
+    Sprite s;
+    const int left = static_cast<int>(std::floor(box.left())) - 1;
+    const int top = static_cast<int>(std::floor(box.top())) - 1;
+    const int right = static_cast<int>(std::ceil(box.right())) + 1;
+    const int bottom = static_cast<int>(std::ceil(box.bottom())) + 1;
+    s.offset = QPoint(left, top);
+    s.image = QImage(std::max(right - left, 1), std::max(bottom - top, 1), QImage::Format_ARGB32_Premultiplied);
+    s.image.fill(Qt::transparent);
+    QPainter p(&s.image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(-left, -top);
+    p.fillPath(path, QColor::fromRgb(color));
+    p.end();
+    return cache.emplace(key, std::move(s)).first->second;
+}
+
+struct FontEntry {
+    QFont font;
+    QFontMetricsF metrics;
+};
+
+const FontEntry& fontEntry(const view::ViewFont& font)
+{
+    static std::map<std::pair<int, int>, std::unique_ptr<FontEntry>> cache;
+    const auto key = std::make_pair(static_cast<int>(font.face), font.pixelSize);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        QFont f = QPainterCanvas::qfont(font);
+        it = cache.emplace(key, std::make_unique<FontEntry>(FontEntry{f, QFontMetricsF(f)})).first;
+    }
+    return *it->second;
+}
+
+} // namespace
+
+QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter)
+{
+    const QPaintDevice* device = painter.device();
+    raster_ = device && (device->devType() == QInternal::Image || device->devType() == QInternal::Pixmap ||
+                         device->devType() == QInternal::Widget);
+    pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    background_ = QBrush(Qt::white);
+}
+
+QFont QPainterCanvas::qfont(const view::ViewFont& font)
+{
+    QFont f;
+    switch (font.face) {
+    case view::FontFace::Serif:
+        f.setFamily("Liberation Serif");
+        break;
+    case view::FontFace::Sans:
+        f.setFamily("Liberation Sans");
+        break;
+    case view::FontFace::SansBold:
+    case view::FontFace::Music:
+        f.setFamily("Liberation Sans");
+        f.setBold(true);
+        break;
+    }
+    f.setPixelSize(std::max(font.pixelSize, 1));
+    return f;
+}
+
+double QPainterCanvas::cellHeight(const view::ViewFont& font) const
+{
+    const QFontMetricsF& m = fontEntry(font).metrics;
+    return std::round(m.ascent()) + std::round(m.descent());
+}
+
+double QPainterCanvas::averageCharWidth(const view::ViewFont& font) const
+{
+    return std::round(fontEntry(font).metrics.averageCharWidth());
+}
+
+double QPainterCanvas::textWidth(const view::ViewFont& font, std::string_view utf8) const
+{
+    return fontEntry(font).metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void QPainterCanvas::setPen(view::Color color, int width)
+{
+    pen_ = QPen(qcolor(color), std::max(width, 1), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    hasPen_ = true;
+}
+
+void QPainterCanvas::setBackgroundPen(int width)
+{
+    pen_ = QPen(background_, std::max(width, 1), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    hasPen_ = true;
+}
+
+void QPainterCanvas::setNoPen()
+{
+    hasPen_ = false;
+}
+
+void QPainterCanvas::setBrush(view::Color color)
+{
+    brush_ = QBrush(qcolor(color));
+    hasBrush_ = true;
+}
+
+void QPainterCanvas::setBackgroundBrush()
+{
+    brush_ = background_;
+    hasBrush_ = true;
+}
+
+void QPainterCanvas::setNoBrush()
+{
+    hasBrush_ = false;
+}
+
+void QPainterCanvas::setFont(const view::ViewFont& font)
+{
+    font_ = font;
+}
+
+void QPainterCanvas::setTextColor(view::Color color)
+{
+    textColor_ = qcolor(color);
+}
+
+void QPainterCanvas::setBackground(bool useImage, view::ImageId image, view::Color plain)
+{
+    const QPaintDevice* device = painter_.device();
+    backgroundImage_ = nullptr;
+    if (useImage && device) {
+        backgroundImage_ = &stretchedBackground(image, device->width(), device->height());
+        background_ = QBrush(*backgroundImage_);
+    } else {
+        background_ = QBrush(qcolor(plain));
+    }
+}
+
+void QPainterCanvas::applyPen(bool antialiased)
+{
+    painter_.setRenderHint(QPainter::Antialiasing, antialiased);
+    painter_.setPen(hasPen_ ? pen_ : QPen(Qt::NoPen));
+}
+
+void QPainterCanvas::applyBrush()
+{
+    painter_.setBrush(hasBrush_ ? brush_ : QBrush(Qt::NoBrush));
+}
+
+void QPainterCanvas::drawLine(double x1, double y1, double x2, double y2)
+{
+    if (!hasPen_)
+        return;
+    const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
+    if (ax == bx && ay == by)
+        return;
+    if (ax == bx || ay == by) {
+        // Axis-aligned: crisp, and like every line the end point is left out.
+        applyPen(false);
+        const int ex = bx == ax ? bx : (bx > ax ? bx - 1 : bx + 1);
+        const int ey = by == ay ? by : (by > ay ? by - 1 : by + 1);
+        painter_.drawLine(ax, ay, ex, ey);
+        return;
+    }
+    applyPen(true);
+    painter_.drawLine(QPointF(tc(x1), tc(y1)), QPointF(tc(x2), tc(y2)));
+}
+
+void QPainterCanvas::drawPolyline(const std::vector<view::PointF>& points)
+{
+    if (!hasPen_ || points.size() < 2)
+        return;
+    QPolygonF poly;
+    for (const auto& p : points)
+        poly << QPointF(tc(p.x), tc(p.y));
+    applyPen(true);
+    painter_.drawPolyline(poly);
+}
+
+void QPainterCanvas::drawRect(double x1, double y1, double x2, double y2)
+{
+    const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
+    if (bx <= ax || by <= ay)
+        return;
+    if (hasBrush_)
+        painter_.fillRect(QRect(ax, ay, bx - ax, by - ay), brush_);
+    if (hasPen_) {
+        applyPen(false);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(QRect(ax, ay, bx - ax - 1, by - ay - 1));
+    }
+}
+
+void QPainterCanvas::fillRect(double x1, double y1, double x2, double y2)
+{
+    const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
+    if (!hasBrush_ || bx <= ax || by <= ay)
+        return;
+    painter_.fillRect(QRect(ax, ay, bx - ax, by - ay), brush_);
+}
+
+void QPainterCanvas::drawEllipse(double x1, double y1, double x2, double y2)
+{
+    const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
+    applyPen(true);
+    applyBrush();
+    painter_.drawEllipse(QRectF(ax + 0.5, ay + 0.5, bx - ax - 1, by - ay - 1));
+}
+
+void QPainterCanvas::drawArc(double x1, double y1, double x2, double y2, double startDeg, double spanDeg)
+{
+    if (!hasPen_)
+        return;
+    const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
+    applyPen(true);
+    painter_.drawArc(QRectF(ax + 0.5, ay + 0.5, bx - ax - 1, by - ay - 1), static_cast<int>(std::lround(startDeg * 16)),
+                     static_cast<int>(std::lround(spanDeg * 16)));
+}
+
+void QPainterCanvas::drawPolygon(const std::vector<view::PointF>& points)
+{
+    if (points.size() < 3)
+        return;
+    QPolygonF poly;
+    for (const auto& p : points)
+        poly << QPointF(tc(p.x), tc(p.y));
+    applyPen(true);
+    applyBrush();
+    painter_.drawPolygon(poly);
+}
+
+void QPainterCanvas::fillPath(const view::Path& path, double x, double y, double scale)
+{
+    if (!hasBrush_)
+        return;
+    QTransform t;
+    t.translate(ti(x), ti(y));
+    t.scale(scale, scale);
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    painter_.fillPath(t.map(toQPath(path)), brush_);
+}
+
+void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::TextAlign align)
+{
+    if (utf8.empty())
+        return;
+    const FontEntry& entry = fontEntry(font_);
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    double left = ti(x);
+    if (align != view::TextAlign::Left) {
+        const double w = entry.metrics.horizontalAdvance(text);
+        left -= align == view::TextAlign::Centre ? w / 2 : w;
+    }
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setFont(entry.font);
+    painter_.setPen(textColor_);
+    painter_.drawText(QPointF(std::round(left), ti(y)), text);
+}
+
+void QPainterCanvas::drawGlyph(double x, double y, int code)
+{
+    const int px = ti(x), py = ti(y);
+    if (raster_) {
+        const Sprite& s = sprite(code, font_.pixelSize, textColor_.rgb());
+        painter_.drawImage(QPoint(px + s.offset.x(), py + s.offset.y()), s.image);
+        return;
+    }
+    QTransform t;
+    t.translate(px, py);
+    t.scale(font_.pixelSize, font_.pixelSize);
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+    painter_.fillPath(t.map(glyphPath(code)), textColor_);
+}
+
+const QImage& QPainterCanvas::image(view::ImageId id)
+{
+    static std::map<int, QImage> cache;
+    auto it = cache.find(static_cast<int>(id));
+    if (it == cache.end()) {
+        const view::RgbaImage src = view::makeImage(id);
+        QImage img(src.width, src.height, QImage::Format_ARGB32);
+        for (int y = 0; y < src.height; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < src.width; ++x)
+                line[x] = src.at(x, y);
+        }
+        it = cache.emplace(static_cast<int>(id), img.convertToFormat(QImage::Format_ARGB32_Premultiplied)).first;
+    }
+    return it->second;
+}
+
+const QImage& QPainterCanvas::stretchedBackground(view::ImageId id, int width, int height)
+{
+    struct Cached {
+        int id = -1;
+        QImage image;
+    };
+    static Cached cached;
+    if (cached.id != static_cast<int>(id) || cached.image.width() != width || cached.image.height() != height) {
+        cached.id = static_cast<int>(id);
+        cached.image = image(id)
+                           .scaled(std::max(width, 1), std::max(height, 1), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                           .convertToFormat(QImage::Format_RGB32);
+    }
+    return cached.image;
+}
+
+void QPainterCanvas::drawImage(view::ImageId id, double x, double y)
+{
+    painter_.drawImage(QPoint(ti(x), ti(y)), image(id));
+}
+
+void QPainterCanvas::drawBackground(double x1, double y1, double x2, double y2)
+{
+    const QRect r(ti(x1), ti(y1), ti(x2) - ti(x1), ti(y2) - ti(y1));
+    if (backgroundImage_) {
+        painter_.drawImage(r.topLeft(), *backgroundImage_, r);
+        return;
+    }
+    painter_.fillRect(r, background_);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "Canvas.h"
+#include "ScoreLayout.h"
+#include "ViewState.h"
+
+#include <string>
+
+class CTabDoc;
+class CMesure;
+class CAccord;
+class CNote;
+
+namespace view {
+
+// Draws a laid-out score onto a canvas: background, title block, staves,
+// bars and repeat signs, measure headers, fret numbers, technique marks,
+// rhythm notation, cursor and play-position marker. It reads positions from
+// the layout and places everything else in units of u and f from there.
+// Drawing never changes the score or the view state.
+class ScorePainter {
+public:
+    ScorePainter(Canvas& canvas, const CTabDoc& doc, const ViewState& state, const ScoreLayout& layout);
+
+    // The whole view, as every redraw level must end up showing.
+    void paint();
+    // Only the play-position marker (drawn by paint() while playing).
+    void paintPlayMarker();
+
+private:
+    // Everything about the beat being drawn that the marks need.
+    struct BeatContext {
+        const LineRecord* line = nullptr;
+        const MeasureSlot* slot = nullptr;
+        const CMesure* measure = nullptr;
+        int index = 0;     // beat index in the measure
+        int count = 0;     // beats placed in the measure
+        int x = 0;
+        int advance = 0;   // to the next beat (this beat's advance at the end)
+        int previous = 0;  // from the previous beat (or the measure's lead-in)
+        bool drums = false;
+    };
+
+    void drawBackground();
+    void drawTitleBlock();
+    void drawStaff(const LineRecord& line);
+    void drawRepeatDots(double x, int top, int stringCount);
+    void drawMeasures(const LineRecord& line);
+    void drawMeasureNumber(const LineRecord& line, int number, double x);
+    void drawLineStartChanges(const LineRecord& line, const MeasureSlot& slot, const CMesure& measure);
+    void drawMidLineChanges(const LineRecord& line, int barX, const CMesure& previous, const CMesure& next);
+    void drawTimeSignature(int numerator, int denominator, double xNumerator, double xDenominator, int top,
+                           int stringCount, Color color);
+    void drawTempoMark(double noteX, double numberX, int top, int tempo);
+    void drawBarAfter(const LineRecord& line, const MeasureSlot& slot, const CMesure& measure, bool lastOnLine);
+    void drawEndRepeat(const LineRecord& line, int barX, int count);
+    void drawStartRepeat(const LineRecord& line, int barX);
+    void drawFinalBar(const LineRecord& line);
+    void drawCursor(int x, int top, int stringCount, bool square);
+
+    void drawBeat(const BeatContext& beat);
+    void drawNotes(const BeatContext& beat, bool cursorHere);
+    void drawFret(const BeatContext& beat, const CNote& note, int y, bool cursorCell);
+    void drawTechnique(const BeatContext& beat, const CNote& note, int y);
+    void drawBend(const BeatContext& beat, const CNote& note, int y);
+    void drawBendAmount(int amount, double anchorX, double baseY, TextAlign align);
+    void drawVibrato(const BeatContext& beat, const CNote& note);
+    void drawBeatMarks(const BeatContext& beat);
+    void drawDashes(double x1, double x2, double y);
+    void drawArrowHead(double x, double tipY, bool up);
+    void drawArcThrough(double x1, double y1, double x2, double y2, double startX, double startY, double endX,
+                        double endY);
+
+    void computeBeams(const CMesure& measure, int count);
+    void drawRhythm(const BeatContext& beat);
+    void drawRest(const BeatContext& beat, const CAccord& accord, int top, int stringCount);
+    void drawStem(const BeatContext& beat, const CAccord& accord, int top, int stringCount);
+    void drawBeams(const BeatContext& beat, int stemEnd);
+    void drawFlags(const BeatContext& beat, int code, int top, int stringCount);
+    void drawDot(const BeatContext& beat, int code, bool beamed);
+    void drawTie(const BeatContext& beat);
+    void drawTripletSign(const BeatContext& beat);
+
+    // Colour of everything in the measure being drawn.
+    Color ink() const { return inCursorMeasure_ ? colors::kCursorMeasure : colors::kBlack; }
+    void usePen(int width);
+    void useBlackBrush();
+    bool isPaper() const { return units_.paper; }
+    bool showsCursor() const { return !isPaper() && !state_.isPlaying; }
+
+    Canvas& canvas_;
+    const CTabDoc& doc_;
+    const ViewState& state_;
+    const ScoreLayout& layout_;
+    const ViewUnits& units_;
+
+    bool inCursorMeasure_ = false;
+    double bendEndX_ = 0;
+    double vibratoEndX_ = 0;
+    bool cursorDrawn_ = false;
+    // Beam groups of the measure being drawn, per beat.
+    std::vector<unsigned char> joinPrev_;
+    std::vector<unsigned char> joinNext_;
+};
+
+// Text of a whole number as the view writes it.
+std::string numberText(int n);
+
+} // namespace view

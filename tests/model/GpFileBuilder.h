@@ -1,0 +1,239 @@
+#pragma once
+
+// Writes small Guitar Pro 3/4 files byte by byte, following the published
+// layout, so tests can build exactly the case they need.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class GpBytes {
+public:
+    GpBytes& u8(int v)
+    {
+        s.push_back(static_cast<char>(v & 0xFF));
+        return *this;
+    }
+    GpBytes& i32(std::int32_t v)
+    {
+        const auto u = static_cast<std::uint32_t>(v);
+        for (int i = 0; i < 4; ++i)
+            s.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+        return *this;
+    }
+    GpBytes& text(const std::string& t) // int size, byte length, characters
+    {
+        i32(static_cast<std::int32_t>(t.size()) + 1);
+        u8(static_cast<int>(t.size()));
+        s += t;
+        return *this;
+    }
+    GpBytes& fixed(const std::string& t, int width) // byte length, then exactly width bytes
+    {
+        u8(static_cast<int>(t.size()));
+        s += t;
+        s.append(static_cast<std::size_t>(width) - t.size(), '\0');
+        return *this;
+    }
+    GpBytes& raw(const std::string& more)
+    {
+        s += more;
+        return *this;
+    }
+    std::string s;
+};
+
+struct GpNote {
+    GpNote(int string_, int fret_, int type_ = 1) : string(string_), fret(fret_), type(type_) {}
+    int string = 1; // 1 = highest
+    int fret = 0;
+    int type = 1; // 1 normal, 2 tie, 3 dead
+    int flags = 0x20;
+    std::string effects; // effect bytes, flag bytes included (flag 0x08 is added when not empty)
+};
+
+struct GpBeat {
+    int duration = 0; // -2 whole ... 4 sixty-fourth
+    int flags = 0;
+    int status = -1; // 0 empty, 2 rest; -1 none
+    int tuplet = 0;
+    std::string effects; // beat effect bytes (flag 0x08 added when not empty)
+    std::string chord;   // chord bytes (flag 0x02 added when not empty)
+    std::string mix;     // mix table bytes (flag 0x10 added when not empty)
+    std::vector<GpNote> notes;
+};
+
+struct GpHeader {
+    int numerator = 0;   // 0: not written
+    int denominator = 0; // 0: not written
+    bool repeatStart = false;
+    int repeatCount = -1; // -1: no repeat end
+    int ending = 0;
+    std::string marker;
+    bool hasMarker = false;
+    bool hasKey = false;
+};
+
+struct GpTrack {
+    std::string name = "Piste";
+    int flags = 0;
+    int strings = 6;
+    std::array<int, 7> tuning{64, 59, 55, 50, 45, 40, -1};
+    int port = 1;
+    int channel = 1;
+    int capo = 0;
+};
+
+class GpFileBuilder {
+public:
+    explicit GpFileBuilder(int version) : version_(version)
+    {
+        programs.fill(25);
+        volumes.fill(13);
+    }
+
+    std::string title = "Chanson";
+    std::string words;
+    std::string tabber;
+    std::vector<std::string> notice;
+    int tripletFeel = 0;
+    int tempo = 120;
+    std::array<int, 64> programs{};
+    std::array<int, 64> volumes{};
+    std::vector<GpHeader> headers;
+    std::vector<GpTrack> tracks;
+    // Measure bodies, measure-major: measure 1 of every track, then measure 2...
+    std::vector<std::vector<GpBeat>> bodies;
+    bool trailingZeroInt = false;
+
+    std::string bytes() const
+    {
+        GpBytes b;
+        b.fixed(version_ == 3 ? "FICHIER GUITAR PRO v3.00" : "FICHIER GUITAR PRO v4.06", 30);
+        b.text(title).text("").text("").text("").text(words).text("").text(tabber).text("");
+        b.i32(static_cast<std::int32_t>(notice.size()));
+        for (const std::string& line : notice)
+            b.text(line);
+        b.u8(tripletFeel);
+        if (version_ == 4) {
+            b.i32(0);
+            for (int i = 0; i < 5; ++i)
+                b.i32(1).i32(0);
+        }
+        b.i32(tempo).i32(0);
+        if (version_ == 4)
+            b.u8(0);
+        for (int c = 0; c < 64; ++c)
+            b.i32(programs[static_cast<std::size_t>(c)]).u8(volumes[static_cast<std::size_t>(c)]).u8(8).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0);
+        b.i32(static_cast<std::int32_t>(headers.size())).i32(static_cast<std::int32_t>(tracks.size()));
+        for (const GpHeader& h : headers)
+            header(b, h);
+        for (const GpTrack& t : tracks) {
+            b.u8(t.flags).fixed(t.name, 40).i32(t.strings);
+            for (int v : t.tuning)
+                b.i32(v);
+            b.i32(t.port).i32(t.channel).i32(t.channel + 1).i32(24).i32(t.capo).i32(0);
+        }
+        for (const std::vector<GpBeat>& body : bodies) {
+            b.i32(static_cast<std::int32_t>(body.size()));
+            for (const GpBeat& beat : body)
+                this->beat(b, beat);
+        }
+        if (trailingZeroInt)
+            b.i32(0);
+        return b.s;
+    }
+
+    // A measure body of n quarter notes at fret `fret` on string `string`.
+    static std::vector<GpBeat> quarters(int n, int string = 1, int fret = 0)
+    {
+        std::vector<GpBeat> beats(static_cast<std::size_t>(n));
+        for (GpBeat& b : beats)
+            b.notes = {GpNote{string, fret}};
+        return beats;
+    }
+
+private:
+    static void header(GpBytes& b, const GpHeader& h)
+    {
+        int flags = 0;
+        flags |= h.numerator ? 0x01 : 0;
+        flags |= h.denominator ? 0x02 : 0;
+        flags |= h.repeatStart ? 0x04 : 0;
+        flags |= h.repeatCount >= 0 ? 0x08 : 0;
+        flags |= h.ending ? 0x10 : 0;
+        flags |= h.hasMarker ? 0x20 : 0;
+        flags |= h.hasKey ? 0x40 : 0;
+        b.u8(flags);
+        if (h.numerator)
+            b.u8(h.numerator);
+        if (h.denominator)
+            b.u8(h.denominator);
+        if (h.repeatCount >= 0)
+            b.u8(h.repeatCount);
+        if (h.ending)
+            b.u8(h.ending);
+        if (h.hasMarker)
+            b.text(h.marker).i32(0x0000FF);
+        if (h.hasKey)
+            b.u8(2).u8(0);
+    }
+
+    void beat(GpBytes& b, const GpBeat& beat) const
+    {
+        int flags = beat.flags;
+        flags |= beat.status >= 0 ? 0x40 : 0;
+        flags |= beat.tuplet ? 0x20 : 0;
+        flags |= beat.effects.empty() ? 0 : 0x08;
+        flags |= beat.chord.empty() ? 0 : 0x02;
+        flags |= beat.mix.empty() ? 0 : 0x10;
+        b.u8(flags);
+        if (beat.status >= 0)
+            b.u8(beat.status);
+        b.u8(beat.duration);
+        if (beat.tuplet)
+            b.i32(beat.tuplet);
+        b.raw(beat.chord);
+        if (flags & 0x04)
+            b.text("texte");
+        b.raw(beat.effects);
+        b.raw(beat.mix);
+        int strings = 0;
+        for (const GpNote& n : beat.notes)
+            strings |= 1 << (7 - n.string);
+        b.u8(strings);
+        // Notes go highest string first.
+        for (int s = 1; s <= 7; ++s)
+            for (const GpNote& n : beat.notes)
+                if (n.string == s)
+                    note(b, n);
+    }
+
+    void note(GpBytes& b, const GpNote& n) const
+    {
+        const int flags = n.flags | (n.effects.empty() ? 0 : 0x08);
+        b.u8(flags);
+        if (flags & 0x20)
+            b.u8(n.type);
+        if (flags & 0x01)
+            b.u8(0).u8(1);
+        if (flags & 0x10)
+            b.u8(6);
+        if (flags & 0x20)
+            b.u8(n.fret);
+        if (version_ == 4 && (flags & 0x80))
+            b.u8(1).u8(2);
+        b.raw(n.effects);
+    }
+
+    int version_;
+};
+
+// A bend structure: type, height, two points.
+inline std::string gpBend(int type, int height)
+{
+    GpBytes b;
+    b.u8(type).i32(height).i32(2).i32(0).i32(0).u8(0).i32(60).i32(height).u8(0);
+    return b.s;
+}

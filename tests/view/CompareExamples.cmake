@@ -1,0 +1,18 @@
+# Runs the example generator into WORK and compares every file it writes
+# with the copy committed in EXAMPLES.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${GENERATOR} ${WORK} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "make_examples failed: ${rc}")
+endif()
+file(GLOB generated RELATIVE ${WORK} ${WORK}/*.tbf)
+if(NOT generated)
+  message(FATAL_ERROR "make_examples wrote nothing")
+endif()
+foreach(f ${generated})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${f} ${EXAMPLES}/${f} RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "examples/${f} differs from what tools/make-examples writes; regenerate it")
+  endif()
+endforeach()
