@@ -1,5 +1,8 @@
 #include "CTabApp.h"
 #include "Cli.h"
+#include "DisplayCheck.h"
+
+#include <iostream>
 
 int main(int argc, char** argv)
 {
@@ -7,6 +10,11 @@ int main(int argc, char** argv)
     if (auto code = runCommandLine(argc, argv))
         return *code;
 
+    if (!DisplayCheck::reachable(argc, argv)) {
+        std::cerr << "Aucun écran n'est disponible : la fenêtre de Fretlark ne peut pas s'ouvrir.\n"
+                     "Les modes sans fenêtre sont décrits par fretlark --help.\n";
+        return 1;
+    }
     CTabApp app(argc, argv);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
