@@ -286,8 +286,8 @@ void CMainFrame::createStatusBar()
 
 void CMainFrame::refreshLockIndicators()
 {
-    if (!statusBar()->isVisible() && !indicators_[0]->text().isEmpty())
-        return;
+    if (!statusBar()->isVisibleTo(this))
+        return; // asked again when the bar is shown
     bool on[3] = {lockStatesFromKeys_[0], lockStatesFromKeys_[1], lockStatesFromKeys_[2]};
     void* display = nullptr;
     if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>())
@@ -325,6 +325,7 @@ void CMainFrame::createShortcuts()
         auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
         shortcut->setContext(Qt::WindowShortcut);
         const int id = key.id;
+        shortcut->setProperty("command", id);
         connect(shortcut, &QShortcut::activated, this, [this, id] { runCommand(id); });
     }
 }

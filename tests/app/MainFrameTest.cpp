@@ -12,7 +12,10 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QShortcut>
 #include <QToolButton>
+
+#include <set>
 
 namespace {
 
@@ -291,6 +294,22 @@ TEST_F(WindowTest, UsingAMenuStopsPlayback)
     EXPECT_EQ(stops.count(), frame().menuBar()->actions().size());
     emit frame().fileMenu()->hovered(frame().action(57600));
     EXPECT_EQ(stops.count(), frame().menuBar()->actions().size() + 1);
+}
+
+TEST_F(WindowTest, AcceleratorTableIsComplete)
+{
+    ASSERT_TRUE(start());
+    // Undo and the pane keys are left out: they have no command behind them.
+    const std::multiset<std::pair<std::string, int>> expected = {
+        {"F1", 32889},        {"End", 32817},       {"Home", 32818},      {"Ctrl+N", 57600},    {"Ctrl+O", 57601},
+        {"Ctrl+P", 57607},    {"Ctrl+S", 57603},    {"Ctrl+V", 32846},    {"Shift+Ins", 32846}, {"Ctrl+C", 32845},
+        {"Ctrl+Ins", 32845},  {"Shift+Del", 32847}, {"Ctrl+X", 32847},    {"Alt+1", 32835},     {"Alt+2", 32836},
+        {"Alt+3", 32837},     {"Alt+4", 32838},     {"Alt+5", 32839},     {"Alt+6", 32840},     {"Alt+7", 32841},
+        {"Alt+8", 32842},     {"Alt+9", 32861},     {"Alt+0", 32862},     {"F5", 32873}};
+    std::multiset<std::pair<std::string, int>> bound;
+    for (const QShortcut* s : frame().findChildren<QShortcut*>())
+        bound.emplace(s->key().toString().toStdString(), s->property("command").toInt());
+    EXPECT_EQ(bound, expected);
 }
 
 TEST_F(WindowTest, AcceleratorsReachTheirCommands)
