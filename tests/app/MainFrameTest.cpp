@@ -15,6 +15,7 @@
 #include <QShortcut>
 #include <QToolButton>
 
+#include <memory>
 #include <set>
 
 namespace {
@@ -223,6 +224,16 @@ TEST_F(WindowTest, ToggledBarsComeBackDockedAtTheirEdge)
     f.settingsBar->hide();
     QCoreApplication::processEvents();
     EXPECT_TRUE(f.settingsBar->isVisible());
+
+    // Right click on the bars: the same switches, and the "Pistes" bar.
+    std::unique_ptr<QMenu> popup(f.createPopupMenu());
+    QStringList texts;
+    for (QAction* a : popup->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    EXPECT_EQ(texts, (QStringList{"Rythme", "Effets", "Réglages", "&Outils standards", "Barre d'é&tat", "Pistes"}));
+    popup->actions().last()->trigger();
+    EXPECT_TRUE(f.tracksBar->isVisible());
 }
 
 TEST_F(WindowTest, ThreeTrackScoreRelabelsMenuAndBar)
