@@ -14,7 +14,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
+#include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QPageSetupDialog>
@@ -59,9 +59,9 @@ CTabApp::CTabApp(int& argc, char** argv) : QApplication(argc, argv)
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(qtTexts);
 
-    // The sans serif the program was designed around, when it is installed.
-    if (QFontDatabase::families().contains(QStringLiteral("Liberation Sans")))
-        setFont(QFont(QStringLiteral("Liberation Sans"), 9));
+    // The sans serif the program was designed around (fontconfig substitutes
+    // its nearest match when it is not installed).
+    setFont(QFont(QStringLiteral("Liberation Sans"), 9));
 
     executableDirectory_ = AppPaths::withSlash(applicationDirPath().toStdString());
     baseDirectory_ = executableDirectory_;

@@ -212,7 +212,7 @@ TEST_F(WindowTest, DroppedFilesOpen)
     EXPECT_EQ(doc().pathName, path);
 }
 
-TEST_F(WindowTest, AboutBoxIsTitledAndClosesWithOk)
+TEST_F(WindowTest, AboutBoxAndPrintSetupOpenAndClose)
 {
     ASSERT_TRUE(start());
     QString title;
@@ -224,6 +224,17 @@ TEST_F(WindowTest, AboutBoxIsTitledAndClosesWithOk)
     });
     frame().runCommand(57664);
     EXPECT_EQ(title, QStringLiteral("A propos de Fretlark"));
+
+    // The print set-up dialog opens on the program's printer and closes.
+    bool setupShown = false;
+    QTimer::singleShot(0, [&setupShown] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            setupShown = true;
+            static_cast<QDialog*>(box)->reject();
+        }
+    });
+    frame().runCommand(57606);
+    EXPECT_TRUE(setupShown);
 }
 
 TEST_F(WindowTest, CommandsOfLaterFeaturesDoNothingYet)
