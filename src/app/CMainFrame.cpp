@@ -48,9 +48,9 @@ QString menuText(const char* text)
     return QString::fromUtf8(text).replace(QLatin1String("& "), QLatin1String("&& "));
 }
 
-const ToolbarSpec* barOfImage(int id)
+const ToolbarDef* barOfImage(int id)
 {
-    for (const ToolbarSpec& bar : CommandTable::toolbars())
+    for (const ToolbarDef& bar : CommandTable::toolbars())
         if (bar.imageWidth > 0 && std::find(bar.buttons.begin(), bar.buttons.end(), id) != bar.buttons.end())
             return &bar;
     return nullptr;
@@ -123,8 +123,8 @@ QAction* CMainFrame::action(int id) const
 void CMainFrame::createActions()
 {
     std::map<int, const char*> menuTexts;
-    for (const MenuSpec& menu : CommandTable::menuBar())
-        for (const MenuItemSpec& item : menu.items)
+    for (const MenuDef& menu : CommandTable::menuBar())
+        for (const MenuItemDef& item : menu.items)
             if (item.id != cmd::Separator)
                 menuTexts.emplace(item.id, item.text);
 
@@ -137,7 +137,7 @@ void CMainFrame::createActions()
         a->setToolTip(qs(CommandTable::toolTip(id)));
         a->setCheckable(CommandTable::isCheckable(id));
         if (const std::string image = CommandTable::imageName(id); !image.empty())
-            if (const ToolbarSpec* bar = barOfImage(id))
+            if (const ToolbarDef* bar = barOfImage(id))
                 a->setIcon(toolbarIcon(image, QSize(bar->imageWidth, bar->imageHeight)));
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
         actions_[id] = a;
@@ -158,14 +158,14 @@ void CMainFrame::createMenus()
         "QMenu::separator { height: 1px; background: rgb(190, 205, 235); margin: 3px 6px; }"
         "QMenu::icon { padding-left: 4px; }"));
 
-    for (const MenuSpec& spec : CommandTable::menuBar()) {
-        QMenu* menu = bar->addMenu(menuText(spec.title));
-        menu->setObjectName(QString::fromUtf8(spec.title).remove(QLatin1Char('&')));
-        const bool isTracks = spec.items.front().id == cmd::Track1;
+    for (const MenuDef& def : CommandTable::menuBar()) {
+        QMenu* menu = bar->addMenu(menuText(def.title));
+        menu->setObjectName(QString::fromUtf8(def.title).remove(QLatin1Char('&')));
+        const bool isTracks = def.items.front().id == cmd::Track1;
         if (isTracks)
             tracksMenu_ = menu; // filled from the track list
         else
-            for (const MenuItemSpec& item : spec.items) {
+            for (const MenuItemDef& item : def.items) {
                 QAction* added = action(item.id);
                 if (item.id == cmd::Separator)
                     added = menu->addSeparator();
@@ -187,14 +187,14 @@ void CMainFrame::createMenus()
 
 CMyToolbar* CMainFrame::makeBar(const char* name)
 {
-    for (const ToolbarSpec& spec : CommandTable::toolbars()) {
-        if (std::string(spec.name) != name)
+    for (const ToolbarDef& def : CommandTable::toolbars()) {
+        if (std::string(def.name) != name)
             continue;
-        auto* bar = new CMyToolbar(QString::fromUtf8(spec.title), this);
-        bar->setObjectName(QString::fromUtf8(spec.name));
-        bar->setIconSize(QSize(spec.imageWidth, spec.imageHeight));
+        auto* bar = new CMyToolbar(QString::fromUtf8(def.title), this);
+        bar->setObjectName(QString::fromUtf8(def.name));
+        bar->setIconSize(QSize(def.imageWidth, def.imageHeight));
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        for (int id : spec.buttons) {
+        for (int id : def.buttons) {
             if (id == cmd::Separator)
                 bar->addSeparator();
             else
@@ -321,7 +321,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 
 void CMainFrame::createShortcuts()
 {
-    for (const AcceleratorSpec& key : CommandTable::accelerators()) {
+    for (const AcceleratorDef& key : CommandTable::accelerators()) {
         auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), this);
         shortcut->setContext(Qt::WindowShortcut);
         const int id = key.id;

@@ -138,9 +138,9 @@ constexpr std::array<int, 10> kTrackCommands = {Track1, Track2, Track3, Track4, 
 
 } // namespace
 
-const std::vector<MenuSpec>& CommandTable::menuBar()
+const std::vector<MenuDef>& CommandTable::menuBar()
 {
-    static const std::vector<MenuSpec> menus = {
+    static const std::vector<MenuDef> menus = {
         {"&Fichier",
          {{FileNew, "&Nouveau\tCtrl+N"},
           {FileOpen, "&Ouvrir...\tCtrl+O"},
@@ -243,9 +243,9 @@ const std::vector<MenuSpec>& CommandTable::menuBar()
     return menus;
 }
 
-const std::vector<ToolbarSpec>& CommandTable::toolbars()
+const std::vector<ToolbarDef>& CommandTable::toolbars()
 {
-    static const std::vector<ToolbarSpec> bars = {
+    static const std::vector<ToolbarDef> bars = {
         {"standardBar", "Outils Standard", 16, 15, {FileNew, FileOpen, FileSave, S, Cut, Copy, Paste, S, FilePrint, HelpApp}},
         {"rhythmBar",
          "Rythme",
@@ -272,10 +272,10 @@ const std::vector<ToolbarSpec>& CommandTable::toolbars()
     return bars;
 }
 
-const std::vector<AcceleratorSpec>& CommandTable::accelerators()
+const std::vector<AcceleratorDef>& CommandTable::accelerators()
 {
     // Undo and the pane keys are left out: the editor has neither.
-    static const std::vector<AcceleratorSpec> keys = {
+    static const std::vector<AcceleratorDef> keys = {
         {"F1", HelpApp},           {"End", GoToEnd},          {"Home", GoToStart},      {"Ctrl+N", FileNew},
         {"Ctrl+O", FileOpen},      {"Ctrl+P", FilePrint},     {"Ctrl+S", FileSave},     {"Ctrl+V", Paste},
         {"Shift+Ins", Paste},      {"Ctrl+C", Copy},          {"Ctrl+Ins", Copy},       {"Shift+Del", Cut},

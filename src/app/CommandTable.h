@@ -5,19 +5,19 @@
 
 // One item of a menu: a command id (cmd::Separator for a separator line) and
 // its text, '&' marking the mnemonic and the shown shortcut after a tab.
-struct MenuItemSpec {
+struct MenuItemDef {
     int id;
     const char* text;
 };
 
-struct MenuSpec {
+struct MenuDef {
     const char* title;
-    std::vector<MenuItemSpec> items;
+    std::vector<MenuItemDef> items;
 };
 
 // A toolbar: its object name, its title, the grid of its images and its
 // buttons in order (cmd::Separator between groups).
-struct ToolbarSpec {
+struct ToolbarDef {
     const char* name;
     const char* title;
     int imageWidth;
@@ -27,7 +27,7 @@ struct ToolbarSpec {
 
 // A key combination in portable text form ("Ctrl+N", "Shift+Ins") and the
 // command it sends.
-struct AcceleratorSpec {
+struct AcceleratorDef {
     const char* keys;
     int id;
 };
@@ -36,9 +36,9 @@ struct AcceleratorSpec {
 // texts of every command (status prompt, then tool tip after a newline).
 class CommandTable {
 public:
-    static const std::vector<MenuSpec>& menuBar();
-    static const std::vector<ToolbarSpec>& toolbars();
-    static const std::vector<AcceleratorSpec>& accelerators();
+    static const std::vector<MenuDef>& menuBar();
+    static const std::vector<ToolbarDef>& toolbars();
+    static const std::vector<AcceleratorDef>& accelerators();
 
     // Every command id, each once.
     static const std::vector<int>& allCommands();

@@ -22,12 +22,12 @@ TEST(CommandTable, EveryOfferedCommandHasOneEntryAndATip)
     std::set<int> known(CommandTable::allCommands().begin(), CommandTable::allCommands().end());
     EXPECT_EQ(known.size(), CommandTable::allCommands().size()) << "an id is listed twice";
     std::vector<int> offered;
-    for (const MenuSpec& m : CommandTable::menuBar())
-        for (const MenuItemSpec& i : m.items)
+    for (const MenuDef& m : CommandTable::menuBar())
+        for (const MenuItemDef& i : m.items)
             offered.push_back(i.id);
-    for (const ToolbarSpec& b : CommandTable::toolbars())
+    for (const ToolbarDef& b : CommandTable::toolbars())
         offered.insert(offered.end(), b.buttons.begin(), b.buttons.end());
-    for (const AcceleratorSpec& a : CommandTable::accelerators())
+    for (const AcceleratorDef& a : CommandTable::accelerators())
         offered.push_back(a.id);
     for (int id : offered) {
         if (id == cmd::Separator)
