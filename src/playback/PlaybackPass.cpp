@@ -1,0 +1,336 @@
+#include "PlaybackPass.h"
+
+#include "BeatVoicing.h"
+#include "CTabDoc.h"
+#include "ISoundEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+PlaybackPass::PlaybackPass(CTabDoc& doc, ISoundEngine& engine) : doc_(doc), engine_(engine), renderer_(engine) {}
+
+const CMesure& PlaybackPass::measureOf(int track, int m) const
+{
+    return doc_.tracks[static_cast<std::size_t>(track)][m];
+}
+
+int PlaybackPass::instrumentOfTrack(int t) const
+{
+    const BeatVoice& c = current(t);
+    if (c.hasBeat)
+        return doc_.instrumentOfSlot(c.slot);
+    return doc_.instrumentOfTrack(t);
+}
+
+bool PlaybackPass::hasRepeatEnd(int m) const
+{
+    const int flags = measureOf(0, m).flags;
+    return (flags & model::kFlagRepeatEnd) != 0 && (flags >> 5) >= 1;
+}
+
+int PlaybackPass::repeatCount(int m) const
+{
+    return measureOf(0, m).flags >> 5;
+}
+
+int PlaybackPass::repeatStartAtOrBefore(int m) const
+{
+    for (int i = m; i > 0; --i)
+        if (measureOf(cursorTrack_, i).flags & model::kFlagRepeatStart)
+            return i;
+    return 0;
+}
+
+void PlaybackPass::setTempoFrom(int m)
+{
+    const int tempo = std::max(1, measureOf(cursorTrack_, m).tempo);
+    msPerUnit_ = 60000.0 / (tempo * 48.0);
+    const CMesure& sig = measureOf(0, m);
+    const int units = sig.denominator > 0 ? sig.numerator * 192 / sig.denominator : 192;
+    measureDurationMs_ = units * msPerUnit_;
+}
+
+bool PlaybackPass::start(const Start& request, double now)
+{
+    if (!engine_.isReady() || doc_.trackCount < 1 || doc_.measureCount < 1)
+        return false;
+    cursorTrack_ = std::clamp(request.cursorTrack, 0, doc_.trackCount - 1);
+    loopPlay_ = request.loopPlay;
+    for (int t = 0; t < doc_.trackCount; ++t)
+        if (doc_.tracks[static_cast<std::size_t>(t)].GetSize() < doc_.measureCount)
+            return false;
+
+    int m = request.fromStart ? 0 : request.measure;
+    if (m < 0 || m >= doc_.measureCount)
+        m = 0;
+    auto everyTrackHasABeat = [&](int mm) {
+        for (int t = 0; t < doc_.trackCount; ++t)
+            if (measureOf(t, mm).beatCount < 1)
+                return false;
+        return true;
+    };
+    if (!everyTrackHasABeat(m)) {
+        m = 0;
+        if (!everyTrackHasABeat(0))
+            return false;
+    }
+
+    startMeasure_ = measureIndex_ = m;
+    repeatsLeft_ = -1;
+    repeatTarget_ = repeatStartAtOrBefore(m);
+    setTempoFrom(m);
+    tracks_.assign(static_cast<std::size_t>(doc_.trackCount), TrackPlay{});
+    voicing::Context ctx{doc_, engine_, msPerUnit_};
+    for (int t = 0; t < doc_.trackCount; ++t) {
+        TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
+        for (BeatVoice& r : tp.records) {
+            r.reset();
+            r.track = t;
+            r.slot = measureOf(t, m).instrumentSlot;
+        }
+        voicing::stage1(tp.records[static_cast<std::size_t>(tp.next)], ctx, t, m, 0, tp.tripletRun);
+        tp.trackStart = now;
+    }
+    if (hasRepeatEnd(m))
+        repeatsLeft_ = repeatCount(m);
+    endCount_ = 0;
+    stopRequested_ = false;
+    endedByItself_ = false;
+    playing_ = true;
+    measureStart_ = now;
+    renderer_.reset();
+    playMeasure_ = m;
+    playBeat_ = 0;
+    return true;
+}
+
+void PlaybackPass::advanceMeasure(double now)
+{
+    measureStart_ = measureDurationMs_ > 0 ? measureStart_ + measureDurationMs_ : now;
+    const int ending = measureIndex_;
+    const bool repeatEnd = hasRepeatEnd(ending);
+    if (repeatEnd && repeatsLeft_ != 0) {
+        if (repeatsLeft_ == -1)
+            repeatsLeft_ = repeatCount(ending);
+        --repeatsLeft_;
+        measureIndex_ = repeatStartAtOrBefore(ending);
+    } else {
+        if (repeatEnd)
+            repeatsLeft_ = -1;
+        if (ending < doc_.measureCount - 1) {
+            ++measureIndex_;
+        } else if (loopPlay_) {
+            measureIndex_ = 0;
+            repeatsLeft_ = -1;
+        } else {
+            measureIndex_ = 0;
+            ++endCount_;
+            stopRequested_ = true;
+        }
+    }
+    if (endCount_ != 0)
+        return;
+    if (measureOf(cursorTrack_, measureIndex_).flags & model::kFlagRepeatStart)
+        repeatTarget_ = measureIndex_;
+    const double old = msPerUnit_;
+    setTempoFrom(measureIndex_);
+    const bool rescale = std::floor(old) != std::floor(msPerUnit_);
+    for (TrackPlay& tp : tracks_) {
+        tp.beatIndex = 0;
+        tp.measureDone = false;
+        tp.forced = true;
+        tp.forcedStart = measureStart_;
+        if (rescale) {
+            // The beat prepared ahead was timed with the old tempo.
+            BeatVoice& n = tp.records[static_cast<std::size_t>(tp.next)];
+            n.durationMs *= msPerUnit_ / old;
+            n.durationRounded = roundMs(n.durationMs);
+        }
+    }
+}
+
+void PlaybackPass::rotate(int t, double startTime, double now)
+{
+    TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
+    BeatVoice& oldPrev = tp.records[static_cast<std::size_t>(tp.prev)];
+    BeatVoice& oldCur = tp.records[static_cast<std::size_t>(tp.cur)];
+    BeatVoice& oldNext = tp.records[static_cast<std::size_t>(tp.next)];
+
+    if (tp.forced && (!oldNext.hasBeat || oldNext.measure != measureIndex_ || oldNext.beatIndex != 0)) {
+        // The beat prepared ahead is not the one that starts now (a jump, or a
+        // track whose beats outlast the measure): prepare the right one.
+        if (measureOf(t, measureIndex_).beatCount > 0) {
+            voicing::Context ctx{doc_, engine_, msPerUnit_};
+            voicing::stage1(oldNext, ctx, t, measureIndex_, 0, tp.tripletRun);
+        } else {
+            oldNext.reset();
+        }
+    }
+
+    if (instrumentOfTrack(t) == model::kDistortedGuitar)
+        voicing::silenceDistortedOnRotation(oldPrev, oldNext, engine_);
+    // Strings ringing over several beats stay known to the record that becomes previous.
+    for (int s = 0; s < 6; ++s) {
+        if (oldPrev.isSounding[s] && !oldPrev.silent(s) && !oldCur.isSounding[s]) {
+            oldCur.sampleIndex[s] = oldPrev.sampleIndex[s];
+            oldCur.isSounding[s] = true;
+        }
+    }
+    const int reused = tp.prev;
+    tp.prev = tp.cur;
+    tp.cur = tp.next;
+    tp.next = reused;
+    tp.trackStart = startTime;
+    tp.elapsed = now - startTime;
+    tp.forced = false;
+
+    const BeatVoice& c = tp.records[static_cast<std::size_t>(tp.cur)];
+    if (c.hasBeat) {
+        const int count = measureOf(t, c.measure).beatCount;
+        if (c.beatIndex + 1 < count) {
+            tp.beatIndex = c.beatIndex + 1;
+            tp.measureDone = false;
+        } else {
+            tp.beatIndex = 0;
+            tp.measureDone = true;
+        }
+    } else {
+        tp.measureDone = true;
+    }
+    if (t == cursorTrack_) {
+        playMeasure_ = c.hasBeat ? c.measure : measureIndex_;
+        playBeat_ = c.hasBeat ? c.beatIndex : 0;
+    }
+    voice(t);
+}
+
+void PlaybackPass::voice(int t)
+{
+    TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
+    BeatVoice& cur = tp.records[static_cast<std::size_t>(tp.cur)];
+    BeatVoice& prev = tp.records[static_cast<std::size_t>(tp.prev)];
+    BeatVoice& reused = tp.records[static_cast<std::size_t>(tp.next)];
+    voicing::Context ctx{doc_, engine_, msPerUnit_};
+    const int instrument = instrumentOfTrack(t);
+
+    const double inMeasure = std::max(0.0, tp.trackStart - measureStart_);
+    const int position = static_cast<int>(std::floor(inMeasure / (3 * msPerUnit_) + 0.5));
+    const int numerator = measureOf(0, measureIndex_).numerator;
+    const double accentUnit = (numerator % 3 == 0 ? 2 : 3) * msPerUnit_;
+    const int accentPosition = static_cast<int>(std::floor(inMeasure / accentUnit + 0.5));
+
+    if (cur.hasBeat)
+        voicing::strum(cur, prev, reused, position, instrument);
+
+    // Where the beat after this one lies.
+    int nm = measureIndex_;
+    bool hasNext = true;
+    if (tp.measureDone) {
+        if (hasRepeatEnd(measureIndex_) && repeatsLeft_ != 0)
+            nm = repeatStartAtOrBefore(measureIndex_);
+        else if (measureIndex_ < doc_.measureCount - 1)
+            nm = measureIndex_ + 1;
+        else if (loopPlay_)
+            nm = 0;
+        else
+            hasNext = false;
+    }
+    const int nb = tp.measureDone ? 0 : tp.beatIndex;
+    if (hasNext && nb < measureOf(t, nm).beatCount)
+        voicing::stage1(reused, ctx, t, nm, nb, tp.tripletRun);
+    else
+        reused.reset();
+
+    if (cur.hasBeat) {
+        voicing::BeatStart at;
+        at.position = position;
+        at.accentPosition = accentPosition;
+        at.numerator = numerator;
+        at.tripletRun = tp.tripletRun;
+        at.instrument = instrument;
+        at.pan = doc_.pan[static_cast<std::size_t>(t)];
+        voicing::stage2(cur, prev, reused, ctx, at);
+    }
+}
+
+void PlaybackPass::tick(double now)
+{
+    if (!playing_)
+        return;
+    if (now - measureStart_ >= measureDurationMs_)
+        advanceMeasure(now);
+
+    for (int t = 0; t < static_cast<int>(tracks_.size()); ++t) {
+        TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
+        // A late pass may owe several short beats; take them in order.
+        for (int guard = 0; guard < 16; ++guard) {
+            if (tp.forced) {
+                rotate(t, tp.forcedStart, now);
+                continue;
+            }
+            tp.elapsed = now - tp.trackStart;
+            const BeatVoice& c = tp.records[static_cast<std::size_t>(tp.cur)];
+            if (tp.measureDone || tp.elapsed < c.durationMs - 0.5)
+                break;
+            rotate(t, tp.trackStart + c.durationMs, now);
+        }
+    }
+
+    for (int t = 0; t < static_cast<int>(tracks_.size()); ++t) {
+        const auto ti = static_cast<std::size_t>(t);
+        const bool audible = doc_.mute[ti] == 0 && (doc_.soloTrack == 0 || doc_.soloTrack == t + 1);
+        if (!audible)
+            continue;
+        TrackPlay& tp = tracks_[ti];
+        renderer_.render(tp.state, tp.records[static_cast<std::size_t>(tp.cur)],
+                         tp.records[static_cast<std::size_t>(tp.prev)], tp.elapsed, now, instrumentOfTrack(t),
+                         doc_.volume[ti]);
+    }
+
+    if (stopRequested_)
+        finish(true);
+}
+
+void PlaybackPass::jumpTo(int measure, double now)
+{
+    if (!playing_ || measure < 0 || measure >= doc_.measureCount || measure == measureIndex_)
+        return;
+    measureIndex_ = measure;
+    setTempoFrom(measure);
+    measureStart_ = now;
+    repeatsLeft_ = -1;
+    if (measureOf(cursorTrack_, measure).flags & model::kFlagRepeatStart)
+        repeatTarget_ = measure;
+    for (TrackPlay& tp : tracks_) {
+        tp.beatIndex = 0;
+        tp.measureDone = false;
+        tp.forced = true;
+        tp.forcedStart = now;
+    }
+    playMeasure_ = measure;
+    playBeat_ = 0;
+}
+
+void PlaybackPass::shiftClock(double delta)
+{
+    measureStart_ += delta;
+    for (TrackPlay& tp : tracks_) {
+        tp.trackStart += delta;
+        tp.forcedStart += delta;
+    }
+}
+
+void PlaybackPass::stop()
+{
+    finish(false);
+}
+
+void PlaybackPass::finish(bool byItself)
+{
+    if (!playing_)
+        return;
+    engine_.StopAll();
+    playing_ = false;
+    endedByItself_ = byItself;
+    renderer_.reset();
+}

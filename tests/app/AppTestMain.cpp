@@ -1,0 +1,20 @@
+#include "CTabApp.h"
+#include "TempDir.h"
+
+#include <QSettings>
+#include <gtest/gtest.h>
+
+// One application object for the whole run, as in the program; each test
+// starts its own window with CTabApp::InitInstance.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    // The recent-file list of the person running the tests is left alone.
+    TempDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.path().string()));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settings.path().string()));
+    CTabApp app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "CMainFrame.h"
+#include "CTabApp.h"
+#include "CTabDoc.h"
+#include "ScriptedFileChooser.h"
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+
+#include <QSettings>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+// Starts the real window for each test, with scripted dialogs and a help
+// opener that only records the page asked for.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings().remove(QStringLiteral("Recent File List"));
+        app().setPrompter(&prompter);
+        app().setFileChooser(&chooser);
+        app().setUrlOpener([this](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        app().ExitInstance();
+        app().setPrompter(nullptr);
+        app().setFileChooser(nullptr);
+        app().setUrlOpener(nullptr);
+    }
+
+    static CTabApp& app() { return *CTabApp::instance(); }
+    bool start(const QStringList& args = {}) { return app().InitInstance(args); }
+    CMainFrame& frame() { return *app().mainFrame(); }
+    CTabDoc& doc() { return app().document(); }
+
+    // Writes a score to path through a document of its own.
+    template <typename Fill>
+    static void writeScore(const std::string& path, Fill fill)
+    {
+        CTabDoc d;
+        ScriptedPrompter quiet;
+        d.setPrompter(&quiet);
+        d.OnNewDocument();
+        fill(d);
+        ASSERT_TRUE(d.OnSaveDocument(path));
+    }
+
+    TempDir dir;
+    ScriptedPrompter prompter;
+    ScriptedFileChooser chooser;
+    std::vector<QUrl> opened;
+};
