@@ -195,6 +195,11 @@ double CSoundEngine::audioClockMs() const
     return mixer_->clockMs();
 }
 
+bool CSoundEngine::isOutputRunning() const
+{
+    return output_ && output_->running();
+}
+
 void CSoundEngine::setTickCallback(TickCallback callback)
 {
     mixer_->setTickCallback(std::move(callback));

@@ -109,6 +109,8 @@ public:
     // Byte position a buffer plays at, -1 when silent.
     int bufferPosition(int slot, int index) const;
     double audioClockMs() const;
+    // Whether an output is pulling audio now (it sleeps while idle).
+    bool isOutputRunning() const;
     void setBusProcessor(int slot, sound::BusProcessor* processor);
     // The clock a null output paces itself with (before Open).
     void setPacingClock(std::shared_ptr<sound::PacingClock> clock) { clock_ = std::move(clock); }

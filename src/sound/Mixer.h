@@ -99,9 +99,16 @@ public:
 
     // The interpolation kernel (public so tests can compare it with the
     // plain formula): adds n frames of a mono source read at a 32.32 fixed
-    // point position into left/right with gains ramping linearly.
+    // point position into left/right with gains ramping linearly. `base`
+    // points at the padding frame before frame 0 of a SampleData channel.
     static std::uint64_t mixMono(const float* base, std::uint64_t pos, std::uint64_t step, float gainL, float gainR,
                                  float deltaL, float deltaR, float* left, float* right, int n);
+    // The same with a chosen instruction set, and the sets this processor has.
+    enum class Kernel { Scalar, Sse, Avx2, Avx512 };
+    static std::vector<Kernel> availableKernels();
+    static std::uint64_t mixMonoWith(Kernel kernel, const float* base, std::uint64_t pos, std::uint64_t step,
+                                     float gainL, float gainR, float deltaL, float deltaR, float* left, float* right,
+                                     int n);
     static float cubic(float s0, float s1, float s2, float s3, float f);
 
 private:

@@ -11,10 +11,11 @@ namespace sound {
 
 // One sample buffer, decoded to floats for the mixer. Each channel is stored
 // with one silent frame before and kPadAfter after the sound, so the cubic
-// interpolation can read its four neighbours without a bounds check.
+// interpolation can read its neighbours (the widest kernel loads 32 floats
+// from the current frame) without a bounds check.
 struct SampleData {
     static constexpr int kPadBefore = 1;
-    static constexpr int kPadAfter = 3;
+    static constexpr int kPadAfter = 32;
 
     int channels = 1;
     int frames = 0;           // playable frames of the whole buffer

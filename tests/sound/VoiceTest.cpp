@@ -317,25 +317,63 @@ TEST(Mixer, CubicInterpolationFollowsTheSignalBetweenSamples)
 {
     // A 2 kHz sine at 22050 Hz read at an awkward step: linear interpolation
     // would be off by about 0.04 between samples.
-    constexpr int n = 3000;
-    std::vector<float> table(n + 4, 0.0f);
     const double w = 2 * std::numbers::pi * 2000.0 / 22050.0;
-    for (int i = 0; i < n; ++i)
-        table[static_cast<std::size_t>(i + 1)] = static_cast<float>(std::sin(w * i));
-    const double step = 0.7316;
-    std::vector<float> left(2000, 0.0f), right(2000, 0.0f);
-    const auto fixedStep = static_cast<std::uint64_t>(step * 4294967296.0);
-    sound::Mixer::mixMono(table.data(), std::uint64_t{10} << 32, fixedStep, 1.0f, 0.5f, 0.0f, 0.0f, left.data(),
-                          right.data(), 2000);
-    double worst = 0;
-    for (int i = 0; i < 2000; ++i) {
-        const double pos = 10 + static_cast<double>(fixedStep) * i / 4294967296.0;
-        worst = std::max(worst, std::fabs(left[static_cast<std::size_t>(i)] - std::sin(w * pos)));
-        EXPECT_FLOAT_EQ(right[static_cast<std::size_t>(i)], 0.5f * left[static_cast<std::size_t>(i)]);
+    const auto samples = sine(2000, 22050, 3000, 1.0);
+    const auto sample = sound::makeSample(WaveFormat::pcm(22050, 1, 16),
+                                          reinterpret_cast<const std::uint8_t*>(pcm16(samples).data()), 6000, 6000);
+    const auto fixedStep = static_cast<std::uint64_t>(0.7316 * 4294967296.0);
+    for (sound::Mixer::Kernel kernel : sound::Mixer::availableKernels()) {
+        std::vector<float> left(2000, 0.0f), right(2000, 0.0f);
+        sound::Mixer::mixMonoWith(kernel, sample->leftBase(), std::uint64_t{10} << 32, fixedStep, 1.0f, 0.5f, 0.0f,
+                                  0.0f, left.data(), right.data(), 2000);
+        double worst = 0;
+        for (int i = 0; i < 2000; ++i) {
+            const double pos = 10 + static_cast<double>(fixedStep) * i / 4294967296.0;
+            worst = std::max(worst, std::fabs(left[static_cast<std::size_t>(i)] - std::sin(w * pos)));
+            ASSERT_FLOAT_EQ(right[static_cast<std::size_t>(i)], 0.5f * left[static_cast<std::size_t>(i)]);
+        }
+        EXPECT_LT(worst, 0.01) << static_cast<int>(kernel);
     }
-    EXPECT_LT(worst, 0.01);
     EXPECT_FLOAT_EQ(sound::Mixer::cubic(1, 2, 3, 4, 0), 2.0f);
     EXPECT_FLOAT_EQ(sound::Mixer::cubic(1, 2, 3, 4, 1), 3.0f);
+}
+
+// The vector kernels against the one-frame-at-a-time loop: every length of
+// a block's tail, steps on both sides of the widest kernel's limit, ramps,
+// and reads up to the very end of a buffer.
+TEST(Mixer, EveryKernelMatchesThePlainLoop)
+{
+    std::vector<std::int16_t> noise(500);
+    std::uint32_t seed = 1;
+    for (auto& v : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        v = static_cast<std::int16_t>(seed >> 16);
+    }
+    const auto sample = sound::makeSample(WaveFormat::pcm(22050, 1, 16),
+                                          reinterpret_cast<const std::uint8_t*>(pcm16(noise).data()), 1000, 1000);
+    const double steps[] = {0.25, 0.5, 0.5317, 1.0, 1.5, 1.86, 1.9, 3.7};
+    for (sound::Mixer::Kernel kernel : sound::Mixer::availableKernels()) {
+        for (double st : steps) {
+            const auto step = static_cast<std::uint64_t>(st * 4294967296.0);
+            for (int n : {1, 4, 7, 8, 9, 15, 16, 17, 44, 45}) {
+                // Start so that the last frame read is the buffer's last one.
+                const std::uint64_t span = step * static_cast<std::uint64_t>(n - 1);
+                for (std::uint64_t start : {std::uint64_t{0x1234567}, (std::uint64_t{499} << 32) - span}) {
+                    std::vector<float> l1(static_cast<std::size_t>(n), 0.1f), r1(l1), l2(l1), r2(l1);
+                    const auto end1 = sound::Mixer::mixMonoWith(kernel, sample->leftBase(), start, step, 0.9f, 0.3f,
+                                                                -0.01f, 0.002f, l1.data(), r1.data(), n);
+                    const auto end2 = sound::Mixer::mixMonoWith(sound::Mixer::Kernel::Scalar, sample->leftBase(),
+                                                                start, step, 0.9f, 0.3f, -0.01f, 0.002f, l2.data(),
+                                                                r2.data(), n);
+                    ASSERT_EQ(end1, end2);
+                    for (std::size_t i = 0; i < l1.size(); ++i) {
+                        ASSERT_NEAR(l1[i], l2[i], 2e-6) << static_cast<int>(kernel) << " step " << st << " n " << n;
+                        ASSERT_NEAR(r1[i], r2[i], 2e-6);
+                    }
+                }
+            }
+        }
+    }
 }
 
 namespace {
