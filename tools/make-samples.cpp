@@ -322,7 +322,14 @@ int main(int argc, char** argv)
             if (jobs[j].folder != folder)
                 continue;
             float g = gain;
-            if (jobs[j].dead) {
+            if (folder == "batterie") {
+                // A kit's hi-hats lie 20 dB under its kick in the SoundFont and
+                // would vanish in a mix: every drum is brought half-way (in
+                // decibels) towards the loudest one.
+                const float p = peakOf(rendered[j]);
+                if (p > 0)
+                    g = kPeak * std::sqrt(p / loudest) / p;
+            } else if (jobs[j].dead) {
                 const float p = peakOf(rendered[j]);
                 if (p <= 0)
                     return fail("silent dead note in " + folder);

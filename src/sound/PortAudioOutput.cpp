@@ -2,10 +2,50 @@
 
 #include <portaudio.h>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace sound {
+
+namespace {
+
+// Starting PortAudio probes every sound system it knows (ALSA cards, JACK,
+// OSS) and each one prints what it does not find to standard error. Those
+// lines mean nothing to a guitarist; the engine says in its own words when
+// there is no device, so they are silenced for the duration of the probe.
+class QuietStandardError {
+public:
+    QuietStandardError()
+    {
+        std::fflush(stderr);
+        saved_ = ::dup(2);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            ::dup2(null, 2);
+        if (null >= 0)
+            ::close(null);
+    }
+    ~QuietStandardError()
+    {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, 2);
+            ::close(saved_);
+        }
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+} // namespace
 
 std::unique_ptr<PortAudioOutput> PortAudioOutput::create()
 {
+    QuietStandardError quiet;
     if (Pa_Initialize() != paNoError)
         return nullptr;
     std::unique_ptr<PortAudioOutput> output(new PortAudioOutput());
@@ -17,6 +57,7 @@ std::unique_ptr<PortAudioOutput> PortAudioOutput::create()
 
 PortAudioOutput::~PortAudioOutput()
 {
+    QuietStandardError quiet;
     if (stream_) {
         Pa_AbortStream(stream_);
         Pa_CloseStream(stream_);
@@ -57,6 +98,7 @@ bool PortAudioOutput::openStream(Mixer& mixer, IdlePolicy mayIdle)
         return callback(in, out, frames, time, flags, self);
     };
     PaStream* stream = nullptr;
+    QuietStandardError quiet;
     if (Pa_OpenStream(&stream, nullptr, &params, mixer.rate(), paFramesPerBufferUnspecified, paNoFlag, trampoline,
                       this) != paNoError)
         return false;

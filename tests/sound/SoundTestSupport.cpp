@@ -116,51 +116,51 @@ std::vector<float> channel(const std::vector<float>& frames, int channels, int w
     return out;
 }
 
+namespace {
+
+// Magnitude of the spectrum of an already windowed signal at one frequency.
+double magnitudeAt(const std::vector<double>& v, int rate, double hz)
+{
+    const double w = 2 * std::numbers::pi * hz / rate;
+    const double cw = std::cos(w), sw = std::sin(w);
+    double re = 0, im = 0, c = 1, s = 0;
+    for (double sample : v) {
+        re += sample * c;
+        im -= sample * s;
+        const double nc = c * cw - s * sw;
+        s = s * cw + c * sw;
+        c = nc;
+    }
+    return std::hypot(re, im);
+}
+
+} // namespace
+
 double pitch(const float* x, int n, int rate, double minHz, double maxHz)
 {
-    const int maxLag = static_cast<int>(std::ceil(rate / minHz));
-    const int minLag = std::max(2, static_cast<int>(std::floor(rate / maxHz)));
-    const int window = n - maxLag - 1;
-    if (window < maxLag)
-        return 0;
-    std::vector<double> d(static_cast<std::size_t>(maxLag + 2), 0.0);
-    for (int tau = 1; tau <= maxLag + 1; ++tau) {
-        double sum = 0;
-        for (int j = 0; j < window; ++j) {
-            const double diff = static_cast<double>(x[j]) - x[j + tau];
-            sum += diff * diff;
-        }
-        d[static_cast<std::size_t>(tau)] = sum;
-    }
-    // Cumulative mean normalised difference; the first dip under the
-    // threshold is the period (the global minimum when none is).
-    std::vector<double> cmnd(d.size(), 1.0);
-    double running = 0;
-    for (int tau = 1; tau <= maxLag + 1; ++tau) {
-        running += d[static_cast<std::size_t>(tau)];
-        cmnd[static_cast<std::size_t>(tau)] = running > 0 ? d[static_cast<std::size_t>(tau)] * tau / running : 1.0;
-    }
-    int best = -1;
-    for (int tau = minLag; tau <= maxLag; ++tau) {
-        if (cmnd[static_cast<std::size_t>(tau)] < 0.15) {
-            while (tau + 1 <= maxLag && cmnd[static_cast<std::size_t>(tau + 1)] < cmnd[static_cast<std::size_t>(tau)])
-                ++tau;
-            best = tau;
-            break;
+    // The strongest spectral peak: a coarse scan in 1% steps, then a fine
+    // one in 0.05% steps around the best. Period-based estimators are fooled
+    // by the slightly detuned strings of a piano note; the spectrum is not.
+    std::vector<double> v(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        v[static_cast<std::size_t>(i)] = x[i] * (0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / n));
+    double best = minHz, bestMagnitude = -1;
+    for (double hz = minHz; hz <= maxHz; hz *= 1.01) {
+        const double m = magnitudeAt(v, rate, hz);
+        if (m > bestMagnitude) {
+            bestMagnitude = m;
+            best = hz;
         }
     }
-    if (best < 0) {
-        best = minLag;
-        for (int tau = minLag; tau <= maxLag; ++tau)
-            if (cmnd[static_cast<std::size_t>(tau)] < cmnd[static_cast<std::size_t>(best)])
-                best = tau;
+    const double centre = best;
+    for (double hz = centre / 1.01; hz <= centre * 1.01; hz *= 1.0005) {
+        const double m = magnitudeAt(v, rate, hz);
+        if (m > bestMagnitude) {
+            bestMagnitude = m;
+            best = hz;
+        }
     }
-    const double a = cmnd[static_cast<std::size_t>(best - 1)];
-    const double b = cmnd[static_cast<std::size_t>(best)];
-    const double c = cmnd[static_cast<std::size_t>(best + 1)];
-    const double denom = a - 2 * b + c;
-    const double shift = denom != 0 ? 0.5 * (a - c) / denom : 0.0;
-    return rate / (best + std::clamp(shift, -0.5, 0.5));
+    return best;
 }
 
 double pitch(const std::vector<float>& x, int rate, double minHz, double maxHz)

@@ -50,7 +50,8 @@ private:
 // Root-mean-square of one channel of interleaved frames [from, to).
 double rms(const std::vector<float>& frames, int channels, int channel, int from, int to);
 std::vector<float> channel(const std::vector<float>& frames, int channels, int which);
-// Fundamental frequency by the YIN difference function, searched between minHz and maxHz.
+// Frequency of the strongest spectral peak between minHz and maxHz: the
+// fundamental when the range holds no other harmonic (less than an octave).
 double pitch(const float* x, int n, int rate, double minHz, double maxHz);
 double pitch(const std::vector<float>& x, int rate, double minHz, double maxHz);
 
