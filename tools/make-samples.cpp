@@ -28,6 +28,7 @@ namespace {
 constexpr int kRate = 22050;
 constexpr int kFrames = 42500;          // 85000 bytes of 16-bit mono
 constexpr int kFadeFrames = kRate / 50; // 20 ms, so the end of a buffer never clicks
+constexpr int kOnsetFrames = kRate / 500; // 2 ms: SoundFont samples start mid-waveform
 constexpr int kDrumChannel = 9;
 constexpr float kPeak = 0.708f;         // -3 dBFS for the loudest file of a folder
 
@@ -200,6 +201,8 @@ public:
             const int fromEnd = kFrames - 1 - i;
             if (fromEnd < kFadeFrames)
                 v *= static_cast<float>(fromEnd) / kFadeFrames;
+            if (i < kOnsetFrames) // a voice starting at 0 must not jump
+                v *= 0.5f - 0.5f * std::cos(3.14159265f * static_cast<float>(i) / kOnsetFrames);
             mono[static_cast<std::size_t>(i)] = v;
         }
         return mono;

@@ -325,10 +325,11 @@ void CSoundEngine::LoadSlot(int slot, std::span<const int> slotInstrument)
     }
     if (slot < 0 || slot >= static_cast<int>(slotInstrument.size()))
         return;
-    slotTableCount_ = std::min(std::max(slotTableCount_ + 1, slot + 1), static_cast<int>(slotInstrument.size()));
-    for (int s = 0; s < std::min(slotTableCount_, kSlotLimit); ++s)
+    const int count = std::min(std::max(slotTableCount_.load() + 1, slot + 1), static_cast<int>(slotInstrument.size()));
+    for (int s = 0; s < std::min(count, kSlotLimit); ++s)
         slotCodes_[static_cast<std::size_t>(s)].store(slotInstrument[static_cast<std::size_t>(s)],
                                                      std::memory_order_relaxed);
+    slotTableCount_ = count;
     if (slot >= kSlotLimit)
         return;
     mixer_->setBusProcessor(slot, nullptr);

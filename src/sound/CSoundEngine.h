@@ -147,11 +147,12 @@ private:
     std::shared_ptr<sound::PacingClock> clock_;
     Output kind_ = Output::None;
     WaveFormat format_;
-    bool hasDevice_ = false;
-    bool outputOpen_ = false;
-    bool bankReady_ = false;
-    bool deviceMessageShown_ = false;
+    // Read by the playback pass on the audio thread too.
+    std::atomic<bool> hasDevice_{false};
+    std::atomic<bool> outputOpen_{false};
+    std::atomic<bool> bankReady_{false};
     std::atomic<bool> held_{false};
     std::array<std::atomic<int>, kSlotLimit> slotCodes_;
-    int slotTableCount_ = 0;
+    std::atomic<int> slotTableCount_{0};
+    bool deviceMessageShown_ = false;
 };

@@ -173,3 +173,40 @@ TEST(DeviceOutput, OpensOrReportsTheMissingDeviceOnce)
     }
     e.Shutdown();
 }
+
+// The user-interface thread changes voices and reloads the bank while the
+// audio thread plays and its tick posts: nothing may be read after it is
+// freed (the sanitizer builds watch), and the engine ends up consistent.
+TEST(NullOutput, TheBankCanChangeWhileTheAudioThreadPlays)
+{
+    TestBank bank;
+    bank.writeInstrument(model::kFolkGuitar, 52, tone);
+    bank.writeInstrument(model::kBass, 44, tone);
+    auto clock = std::make_shared<FakeClock>();
+    CSoundEngine e(bank.root(), nullptr, {});
+    e.setPacingClock(clock);
+    e.Open(CSoundEngine::Output::Null);
+    std::array<int, 2> slots{model::kFolkGuitar, model::kBass};
+    ASSERT_TRUE(e.LoadBank(slots, 2));
+    std::atomic<int> ticks{0};
+    e.setTickCallback([&](double) {
+        const int t = ++ticks;
+        e.PostStartAt(t % 2, t % 40, (t * 100) % 80000);
+        e.SetFrequency(t % 2, t % 40, 20000 + t % 5000);
+        if (t % 7 == 0)
+            e.PostStop(t % 2, (t + 3) % 40);
+    });
+    e.StartOutput();
+    for (int round = 0; round < 20; ++round) {
+        const int seen = ticks.load();
+        ASSERT_TRUE(eventually([&] { return ticks.load() > seen + 5; }));
+        slots[1] = round % 2 ? model::kBass : model::kFolkGuitar;
+        ASSERT_TRUE(e.LoadBank(slots, 2));
+        e.SetVolume(0, round, -round * 100);
+        e.StartNow(1, round % 20, 0);
+        e.StopAll();
+    }
+    e.StopOutput();
+    e.Shutdown();
+    EXPECT_FALSE(e.isOutputRunning());
+}
