@@ -152,6 +152,41 @@ TEST(OfflineOutput, RendersToAWavFileInTheOutputFormat)
     EXPECT_FALSE(makeEngine()->renderToWav(bank.path("no/such/folder/x.wav"), 441));
 }
 
+// The reference file may ask for another sample format; what is written
+// decodes back to the level that was played.
+TEST(OfflineOutput, WritesEverySampleFormatTheReferenceFileAsksFor)
+{
+    for (const WaveFormat& format : {WaveFormat::pcm(22050, 1, 8), WaveFormat::pcm(44100, 2, 24),
+                                     WaveFormat::pcm(32000, 2, 32), [] {
+                                         WaveFormat f = WaveFormat::pcm(44100, 1, 32);
+                                         f.formatTag = WaveFormat::kFloat;
+                                         return f;
+                                     }()}) {
+        TestBank bank;
+        bank.writeFile("res/empty.wav", riff("WAVE", {{"fmt ", fmtBody(format)}, {"data", std::string(64, '\0')}}));
+        bank.writeInstrument(model::kFolkGuitar, 52, [](int) { return constant(42500, 0.5); });
+        CSoundEngine e(bank.root(), nullptr, {});
+        e.Open(CSoundEngine::Output::Offline);
+        const std::array<int, 1> slots{model::kFolkGuitar};
+        ASSERT_TRUE(e.LoadBank(slots, 1));
+        e.PostStart(0, 0);
+        ASSERT_TRUE(e.renderToWav(bank.path("out.wav"), 1000));
+
+        CWave written;
+        ASSERT_TRUE(written.Open(bank.path("out.wav")));
+        WaveFormat f;
+        ASSERT_TRUE(written.GetFormat(f));
+        EXPECT_EQ(f, format);
+        const std::vector<std::uint8_t> data = written.ReadData();
+        ASSERT_EQ(data.size(), 1000u * format.blockAlign);
+        const auto decoded = sound::makeSample(f, data.data(), data.size(), data.size());
+        ASSERT_TRUE(decoded);
+        const double lsb = format.bitsPerSample == 8 ? 1.0 / 127 : 1e-4;
+        EXPECT_NEAR(decoded->left[500], 0.5, lsb) << format.bitsPerSample;
+        EXPECT_NEAR(decoded->rightBase()[500], 0.5, lsb);
+    }
+}
+
 TEST(DeviceOutput, OpensOrReportsTheMissingDeviceOnce)
 {
     TestBank bank;
