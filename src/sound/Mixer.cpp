@@ -475,6 +475,30 @@ __attribute__((target("avx2,fma"), always_inline)) inline __m256 cubic8(const fl
     return _mm256_fmadd_ps(h, _mm256_mul_ps(half, f), s1);
 }
 
+// Four frames with the same instructions: the last few frames of a block
+// are cheaper this way than through a half-empty eight-frame pass.
+__attribute__((target("avx2,fma"), always_inline)) inline __m128 cubic4(const float* base, std::uint64_t p0,
+                                                                       std::uint64_t p1, std::uint64_t p2,
+                                                                       std::uint64_t p3)
+{
+    __m128 s0 = _mm_loadu_ps(base + (p0 >> 32));
+    __m128 s1 = _mm_loadu_ps(base + (p1 >> 32));
+    __m128 s2 = _mm_loadu_ps(base + (p2 >> 32));
+    __m128 s3 = _mm_loadu_ps(base + (p3 >> 32));
+    _MM_TRANSPOSE4_PS(s0, s1, s2, s3);
+    const __m128i bits = _mm_set_epi32(static_cast<int>(static_cast<std::uint32_t>(p3) >> 8),
+                                       static_cast<int>(static_cast<std::uint32_t>(p2) >> 8),
+                                       static_cast<int>(static_cast<std::uint32_t>(p1) >> 8),
+                                       static_cast<int>(static_cast<std::uint32_t>(p0) >> 8));
+    const __m128 f = _mm_mul_ps(_mm_cvtepi32_ps(bits), _mm_set1_ps(kFraction24));
+    const __m128 a = _mm_sub_ps(_mm_fmadd_ps(_mm_set1_ps(3.0f), _mm_sub_ps(s1, s2), s3), s0);
+    const __m128 b = _mm_sub_ps(
+        _mm_fmadd_ps(_mm_set1_ps(4.0f), s2, _mm_fnmadd_ps(_mm_set1_ps(5.0f), s1, _mm_mul_ps(_mm_set1_ps(2.0f), s0))), s3);
+    const __m128 c = _mm_sub_ps(s2, s0);
+    const __m128 h = _mm_fmadd_ps(_mm_fmadd_ps(a, f, b), f, c);
+    return _mm_fmadd_ps(h, _mm_mul_ps(_mm_set1_ps(0.5f), f), s1);
+}
+
 // Eight frames at a time with fused multiply-adds, where the processor has
 // them; the last few frames of a block go through the same code with the
 // extra lanes masked off.
@@ -506,25 +530,29 @@ __attribute__((target("avx2,fma"))) std::uint64_t mixMonoAvx2(const float* base,
         gr = _mm256_add_ps(gr, gr8);
         pos += step8;
     }
-    if (i < n) {
-        // Lanes past the end reread the last valid frame and are not stored.
-        const int count = n - i;
-        std::uint64_t p[8];
-        for (int k = 0; k < 8; ++k)
-            p[k] = pos + static_cast<std::uint64_t>(k < count ? k : count - 1) * step;
-        const __m256 y = cubic8(base, laneSteps, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
-        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), lane);
-        _mm256_maskstore_ps(left + i, mask, _mm256_fmadd_ps(y, gl, _mm256_maskload_ps(left + i, mask)));
-        _mm256_maskstore_ps(right + i, mask, _mm256_fmadd_ps(y, gr, _mm256_maskload_ps(right + i, mask)));
-        pos += static_cast<std::uint64_t>(count) * step;
+    if (n - i >= 4) {
+        const __m128 y = cubic4(base, pos, pos + step, pos + step2, pos + step3);
+        _mm_storeu_ps(left + i, _mm_fmadd_ps(y, _mm256_castps256_ps128(gl), _mm_loadu_ps(left + i)));
+        _mm_storeu_ps(right + i, _mm_fmadd_ps(y, _mm256_castps256_ps128(gr), _mm_loadu_ps(right + i)));
+        pos += step4;
+        i += 4;
+        gl = _mm256_permute2f128_ps(gl, gl, 0x01); // the upper four gains move down
+        gr = _mm256_permute2f128_ps(gr, gr, 0x01);
+    }
+    // One to three frames left: one at a time, with the gains the lanes hold.
+    alignas(32) float gainsL[8], gainsR[8];
+    _mm256_store_ps(gainsL, gl);
+    _mm256_store_ps(gainsR, gr);
+    for (int k = 0; i < n; ++i, ++k) {
+        const float* s = base + (pos >> 32);
+        const float y = Mixer::cubic(s[0], s[1], s[2], s[3], fractionOf(pos));
+        left[i] += y * gainsL[k];
+        right[i] += y * gainsR[k];
+        pos += step;
     }
     return pos;
 }
 
-// Sixteen frames at a time: one 32-float window covers the four taps of
-// all sixteen frames while the step stays below 28/15 (any pitch up to
-// about ten semitones above the sample's rate at 44100 Hz); two-source
-// permutes pick each tap out of it.
 __attribute__((target("avx512f"), always_inline)) inline __m512 cubic16(__m512 s0, __m512 s1, __m512 s2, __m512 s3,
                                                                        __m512 f)
 {
@@ -620,7 +648,7 @@ Mixer::Kernel chooseKernel()
 }
 
 const Mixer::Kernel kBestKernel = chooseKernel();
-const MonoKernel kMonoKernel = kernelFor(kBestKernel);
+std::atomic<MonoKernel> gMonoKernel{kernelFor(kBestKernel)};
 
 #endif
 
@@ -630,7 +658,7 @@ std::uint64_t Mixer::mixMono(const float* base, std::uint64_t pos, std::uint64_t
                              float deltaL, float deltaR, float* left, float* right, int n)
 {
 #if defined(__x86_64__) || defined(__i386__)
-    return kMonoKernel(base, pos, step, gainL, gainR, deltaL, deltaR, left, right, n);
+    return gMonoKernel.load(std::memory_order_relaxed)(base, pos, step, gainL, gainR, deltaL, deltaR, left, right, n);
 #else
     return mixMonoScalar(base, pos, step, gainL, gainR, deltaL, deltaR, left, right, 0, n);
 #endif
@@ -647,6 +675,17 @@ std::vector<Mixer::Kernel> Mixer::availableKernels()
         kernels.push_back(Kernel::Avx512);
 #endif
     return kernels;
+}
+
+bool Mixer::useKernel(Kernel kernel)
+{
+    const std::vector<Kernel> available = availableKernels();
+    if (std::find(available.begin(), available.end(), kernel) == available.end())
+        return false;
+#if defined(__x86_64__) || defined(__i386__)
+    gMonoKernel = kernelFor(kernel) ? kernelFor(kernel) : mixMonoSse;
+#endif
+    return kernel != Kernel::Scalar;
 }
 
 std::uint64_t Mixer::mixMonoWith(Kernel kernel, const float* base, std::uint64_t pos, std::uint64_t step, float gainL,
@@ -698,19 +737,16 @@ void Mixer::mixPlayhead(Voice& v, Playhead& p, float* left, float* right, int fr
 
     // Many voices each read a little of their own buffer every block: fetch
     // what the next block will read now, so it is in cache by then.
-    {
-        const std::uint64_t next = p.pos + advance;
-        const std::size_t from = static_cast<std::size_t>(std::min<std::uint64_t>(next >> 32, static_cast<std::uint64_t>(s.frames)));
-        const std::size_t span = static_cast<std::size_t>(advance >> 32) + 4;
-        const std::size_t to = std::min(from + span, static_cast<std::size_t>(s.frames));
-        for (std::size_t at = from; at < to; at += 16) {
-            __builtin_prefetch(s.leftBase() + at);
-            if (s.channels == 2)
-                __builtin_prefetch(s.rightBase() + at);
-        }
+    const std::size_t next = static_cast<std::size_t>(std::min<std::uint64_t>((p.pos + advance) >> 32, static_cast<std::uint64_t>(s.frames)));
+    const std::size_t last = std::min(next + static_cast<std::size_t>(advance >> 32) + 4, static_cast<std::size_t>(s.frames));
+    for (std::size_t at = next; at < last; at += 16) {
+        __builtin_prefetch(s.leftBase() + at);
+        if (s.channels == 2)
+            __builtin_prefetch(s.rightBase() + at);
     }
-    const float dL = (endL - p.gainL) / static_cast<float>(frames);
-    const float dR = (endR - p.gainR) / static_cast<float>(frames);
+    const float perFrame = 1.0f / static_cast<float>(frames);
+    const float dL = (endL - p.gainL) * perFrame;
+    const float dR = (endR - p.gainR) * perFrame;
     if (p.gainL == 0 && p.gainR == 0 && endL == 0 && endR == 0) {
         p.pos += step * static_cast<std::uint64_t>(todo); // silent, but still moving through its sample
     } else if (s.channels == 1) {
@@ -839,8 +875,29 @@ void Mixer::nextBlock()
         silentFrames_.fetch_add(blockLen_, std::memory_order_relaxed);
 }
 
+namespace {
+
+// Decaying tails (fades, effects) end in denormal numbers, which x86
+// processors compute a hundred times slower; the audio thread treats them
+// as zero while it renders, and leaves the caller's settings as they were.
+class FlushDenormals {
+public:
+#if defined(__x86_64__) || defined(__i386__)
+    FlushDenormals() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | 0x8040); }
+    ~FlushDenormals() { _mm_setcsr(saved_); }
+
+private:
+    unsigned saved_;
+#else
+    FlushDenormals() {}
+#endif
+};
+
+} // namespace
+
 void Mixer::render(float* out, int frames)
 {
+    const FlushDenormals flush;
     while (frames > 0) {
         if (blockPos_ >= blockLen_)
             nextBlock();

@@ -106,6 +106,8 @@ public:
     // The same with a chosen instruction set, and the sets this processor has.
     enum class Kernel { Scalar, Sse, Avx2, Avx512 };
     static std::vector<Kernel> availableKernels();
+    // Makes every mixer use `kernel` (to compare them); false if unavailable.
+    static bool useKernel(Kernel kernel);
     static std::uint64_t mixMonoWith(Kernel kernel, const float* base, std::uint64_t pos, std::uint64_t step,
                                      float gainL, float gainR, float deltaL, float deltaR, float* left, float* right,
                                      int n);
