@@ -132,7 +132,9 @@ void Mixer::post(int slot, int index, int value)
     if (!valid(slot, index) || (value < 0 && value != kPendingStop))
         return;
     const int id = voiceId(slot, index);
-    // One poster at a time; the audio thread never takes this flag.
+    // Posts come from the playback tick and now and then from the
+    // user-interface thread: one at a time, for the few stores below. The
+    // consumer never takes this flag.
     while (posting_.test_and_set(std::memory_order_acquire))
         std::this_thread::yield();
     const std::int64_t w = writeIndex_.load(std::memory_order_relaxed) + 1;
