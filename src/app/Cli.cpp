@@ -2,6 +2,7 @@
 
 #include "CTabDoc.h"
 #include "ScoreJson.h"
+#include "StderrPrompter.h"
 
 #include <cstdio>
 #include <iostream>
@@ -13,14 +14,6 @@
 #endif
 
 namespace {
-
-// Messages go to standard error; nothing is ever asked on the command line.
-class StderrPrompter : public Prompter {
-public:
-    bool askYesNo(const std::string&) override { return false; }
-    std::optional<std::string> chooseSavePath(const std::string&) override { return std::nullopt; }
-    void showMessage(const std::string& text) override { std::cerr << text << '\n'; }
-};
 
 const char* kUsage =
     "Utilisation : fretlark [FICHIER]\n"

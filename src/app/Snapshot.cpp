@@ -1,5 +1,7 @@
 #include "Snapshot.h"
 
+#include "StderrPrompter.h"
+
 #include "CTabDoc.h"
 #include "QPainterCanvas.h"
 #include "ScoreLayout.h"
@@ -14,13 +16,6 @@
 #include <memory>
 
 namespace {
-
-class ErrorPrompter : public Prompter {
-public:
-    bool askYesNo(const std::string&) override { return false; }
-    std::optional<std::string> chooseSavePath(const std::string&) override { return std::nullopt; }
-    void showMessage(const std::string& text) override { std::cerr << text << '\n'; }
-};
 
 bool parseInt(const std::string& text, int& value)
 {
@@ -149,7 +144,7 @@ std::optional<int> runSnapshotCommand(int argc, char** argv)
         app = std::make_unique<QGuiApplication>(argc, argv);
 
     CTabDoc doc;
-    ErrorPrompter prompter;
+    StderrPrompter prompter;
     doc.setPrompter(&prompter);
     doc.OnNewDocument();
     doc.OnOpenDocument(options->input);

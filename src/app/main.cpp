@@ -1,6 +1,7 @@
 #include "CTabApp.h"
 #include "Cli.h"
 #include "DisplayCheck.h"
+#include "RenderCommand.h"
 #include "Snapshot.h"
 
 #include <iostream>
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     if (auto code = runCommandLine(argc, argv))
         return *code;
     if (auto code = runSnapshotCommand(argc, argv))
+        return *code;
+    if (auto code = runRenderCommand(argc, argv))
         return *code;
 
     if (!DisplayCheck::reachable(argc, argv)) {

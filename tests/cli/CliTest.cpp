@@ -100,3 +100,24 @@ TEST(Cli, FailuresExitOneWithTheMessage)
     EXPECT_EQ(badTarget.code, 1);
     EXPECT_NE(badTarget.err.find("Impossible d'enregistrer"), std::string::npos);
 }
+
+TEST(Cli, RenderWritesAWavFileOrSaysWhy)
+{
+    TempDir dir;
+    const std::string wav = dir.file("riff.wav");
+    CliRun ok = run("--render " + quote(kExample) + " " + quote(wav) + " --from 2");
+    ASSERT_EQ(ok.code, 0) << ok.err;
+    const std::string bytes = TempDir::read(wav);
+    ASSERT_GT(bytes.size(), 44u * 1000);
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 4), "WAVE");
+    // The same score rendered twice gives the same bytes.
+    const std::string again = dir.file("again.wav");
+    ASSERT_EQ(run("--render " + quote(kExample) + " " + quote(again) + " --from 2").code, 0);
+    EXPECT_EQ(TempDir::read(again), bytes);
+
+    CliRun badStart = run("--render " + quote(kExample) + " " + quote(wav) + " --from 99");
+    EXPECT_EQ(badStart.code, 1);
+    EXPECT_NE(badStart.err.find("Le numéro de la mesure de début est incorrect"), std::string::npos);
+    EXPECT_EQ(run("--render " + quote(dir.file("absent.tbf")) + " " + quote(wav)).code, 1);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTabDoc.h"
+#include "CSoundEngine.h"
 #include "ISoundEngine.h"
 
 #include <string>
@@ -36,24 +37,11 @@ public:
     void StartOutput() override {}
     void StopOutput() override {}
 
-    // Standard mapping: tuning + fret + capo, folded below the dead-note index.
     int SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const override
     {
-        const CNote& n = beat.notes[string];
-        if (n.fret == 27)
-            return 52;
-        const int code = doc.instrumentOfTrack(track);
-        const int count = code == 2 ? 44 : code == 3 ? 30 : 52;
-        if (code == 3)
-            return n.fret;
-        if (n.fret == 25)
-            return count - 1;
-        int index = doc.tuning[static_cast<std::size_t>(track)][static_cast<std::size_t>(5 - string)] + n.fret;
-        if (n.fret <= 24)
-            index += doc.capo[static_cast<std::size_t>(track)];
-        while (index >= count - 1)
-            index -= 12;
-        return index;
+        const auto t = static_cast<std::size_t>(track);
+        return CSoundEngine::SampleIndexFor(doc.instrumentOfTrack(track), beat.notes[string], doc.tuning[t],
+                                            doc.capo[t], string);
     }
 
     std::vector<Event> of(Kind k) const

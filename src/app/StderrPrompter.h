@@ -1,0 +1,14 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <iostream>
+
+// The headless modes' prompter: messages go to standard error and nothing is
+// ever asked (a "No" to every question, no file chosen).
+class StderrPrompter : public Prompter {
+public:
+    bool askYesNo(const std::string&) override { return false; }
+    std::optional<std::string> chooseSavePath(const std::string&) override { return std::nullopt; }
+    void showMessage(const std::string& text) override { std::cerr << text << '\n'; }
+};
