@@ -166,11 +166,14 @@ void CTabView::setPlaying(bool playing)
 
 void CTabView::showPlayPosition(int measure, int beat)
 {
+    const bool moved = measure != state_.cursorMeasureIndex || beat != state_.cursorBeat;
     state_.cursorMeasureIndex = measure;
     state_.cursorBeat = beat;
     if (state_.scrollDuringPlayback && view::scrollToShowMeasure(state_, layout(), measure)) {
         afterScroll();
         return;
     }
-    requestRedraw(view::kRedrawPlayMarker);
+    // Polled positions repeat themselves between beats: nothing to paint then.
+    if (moved)
+        requestRedraw(view::kRedrawPlayMarker);
 }

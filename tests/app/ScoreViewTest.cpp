@@ -397,6 +397,11 @@ TEST_F(ScoreViewTest, ThePlayMarkerFollowsThePlayPosition)
     // The marker moves: the old place is painted over.
     view().showPlayPosition(3, 0);
     EXPECT_EQ(differingPixels(screen(), fullPaint()), 0);
+    // The same position polled again paints nothing.
+    const std::size_t paints = spy.regions.size();
+    view().showPlayPosition(3, 0);
+    settle();
+    EXPECT_EQ(spy.regions.size(), paints);
 
     // A measure below the window: the view scrolls and repaints everything.
     const int far = view().layout().lineStart(view().layout().lastLine() + 3);

@@ -106,20 +106,28 @@ auto key(const Op& o)
     return std::make_pair(k, text ? o.text : std::string());
 }
 
-// Operations of one paint that the other does not have.
+// Operations of one paint that the other does not have (as multisets).
 std::vector<Op> missingFrom(const RecordingCanvas& a, const RecordingCanvas& b)
 {
-    std::vector<decltype(key(a.ops[0]))> keys;
-    for (const Op& o : b.ops)
-        keys.push_back(key(o));
-    std::sort(keys.begin(), keys.end());
+    using Key = decltype(key(a.ops[0]));
+    auto sortedKeys = [](const RecordingCanvas& c) {
+        std::vector<std::pair<Key, std::size_t>> keys;
+        keys.reserve(c.ops.size());
+        for (std::size_t i = 0; i < c.ops.size(); ++i)
+            keys.emplace_back(key(c.ops[i]), i);
+        std::sort(keys.begin(), keys.end());
+        return keys;
+    };
+    const auto ka = sortedKeys(a), kb = sortedKeys(b);
     std::vector<Op> out;
-    for (const Op& o : a.ops) {
-        auto it = std::lower_bound(keys.begin(), keys.end(), key(o));
-        if (it != keys.end() && *it == key(o))
-            keys.erase(it);
+    std::size_t j = 0;
+    for (const auto& [k, i] : ka) {
+        while (j < kb.size() && kb[j].first < k)
+            ++j;
+        if (j < kb.size() && kb[j].first == k)
+            ++j;
         else
-            out.push_back(o);
+            out.push_back(a.ops[i]);
     }
     return out;
 }
@@ -134,7 +142,7 @@ TEST(RedrawAreas, CursorAreasHoldEverythingACursorMoveChanges)
     std::mt19937 rng(77);
     int checked = 0;
     int differing = 0;
-    for (int round = 0; round < 80; ++round) {
+    for (int round = 0; round < 50; ++round) {
         vt::View v;
         factory::randomScore(v.doc, rng, 4, 10);
         v.state.cursorTrack = round % v.doc.trackCount;
@@ -162,14 +170,15 @@ TEST(RedrawAreas, CursorAreasHoldEverythingACursorMoveChanges)
         ++checked;
         const Rect areaFrom = ScorePainter::cursorBounds(*from, old.cursorString, before.units());
         const Rect areaTo = ScorePainter::cursorBounds(*to, v.state.cursorString, after.units());
-        for (const auto& diff : {missingFrom(a, b), missingFrom(b, a)})
+        const std::vector<Op> onlyInA = missingFrom(a, b);
+        for (const auto& diff : {onlyInA, missingFrom(b, a)})
             for (const Op& o : diff)
                 EXPECT_TRUE(inside(reach(o), areaFrom) || inside(reach(o), areaTo))
                     << "round " << round << " op " << static_cast<int>(o.kind) << " at " << o.x() << "," << o.y();
-        differing += !missingFrom(a, b).empty();
+        differing += !onlyInA.empty();
     }
-    EXPECT_GT(checked, 40);
-    EXPECT_GT(differing, 30); // most moves really changed something
+    EXPECT_GT(checked, 25);
+    EXPECT_GT(differing, 20); // most moves really changed something
 }
 
 TEST(RedrawAreas, PlayMarkerAreaHoldsTheMarker)
