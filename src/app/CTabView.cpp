@@ -24,6 +24,9 @@ CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrol
     verticalScrollBar()->installEventFilter(this);
     setClock(nullptr);
     ViewSettings::load(state_);
+    edit_.setPlayback(this);
+    edit_.setAmountDialog(&editDialogs_);
+    edit_.setArpeggioDialog(&editDialogs_);
     doc_.setListener(this);
 }
 
@@ -122,6 +125,12 @@ bool CTabView::onCommand(int id)
         switchToTrack(track);
         return true;
     }
+    bool edited = false;
+    const edit::EditOutcome outcome = edit_.command(id, &edited);
+    if (edited) {
+        applyEdit(outcome);
+        return true;
+    }
     if (id >= cmd::BackgroundGreen && id <= cmd::BackgroundRelief) {
         state_.chooseBackground(id - cmd::BackgroundGreen);
         requestRedraw(state_.redrawLevel);
@@ -171,6 +180,10 @@ bool CTabView::onCommand(int id)
 
 bool CTabView::onUpdateCommand(int id, CommandState& state)
 {
+    if (const std::optional<bool> checked = edit_.checked(id)) {
+        state.checked = *checked;
+        return true;
+    }
     if (const int track = CommandTable::trackOfCommand(id); track >= 0) {
         state.checked = track == state_.cursorTrack;
         return true;

@@ -206,7 +206,9 @@ EditOutcome EditController::typeDigit(int digit)
     if (value > limit)
         value = digit;
     note.fret = value;
-    state_.cursorMovedInMeasure = true;
+    // Not a cursor-only change: marks drawn from this note (slides, ties,
+    // techniques) may appear or go anywhere on its line.
+    state_.cursorMovedInMeasure = false;
     a.changed();
     a.redraw(level);
     return a.finish(cursor.isDrum());
@@ -224,7 +226,7 @@ EditOutcome EditController::clearNote()
         return a.finish(false);
     doc_.isSaved = 0;
     cursor.note().clear();
-    state_.cursorMovedInMeasure = true;
+    state_.cursorMovedInMeasure = false;
     a.changed();
     a.redraw(kRedrawContents);
     return a.finish(cursor.isDrum());
