@@ -22,6 +22,23 @@ std::optional<int> digitOfScanCode(quint32 scanCode)
     return static_cast<int>((scanCode - 9) % 10);
 }
 
+bool isWindowShortcutLetter(int key)
+{
+    switch (key) {
+    case Qt::Key_C:
+    case Qt::Key_N:
+    case Qt::Key_O:
+    case Qt::Key_P:
+    case Qt::Key_S:
+    case Qt::Key_V:
+    case Qt::Key_X:
+    case Qt::Key_Z:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 std::optional<edit::KeyPress> map(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode)
@@ -34,8 +51,13 @@ std::optional<edit::KeyPress> map(int key, Qt::KeyboardModifiers modifiers, quin
 
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return edit::KeyPress{Key::Digit, key - Qt::Key_0};
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        // The window's own shortcuts (save, copy ...) are never letters for
+        // the score, even when the window did not take them first.
+        if ((modifiers & Qt::ControlModifier) && isWindowShortcutLetter(key))
+            return std::nullopt;
         return edit::KeyPress{Key::Letter, 'A' + (key - Qt::Key_A)};
+    }
     if (keypad) {
         switch (key) {
         case Qt::Key_Asterisk: return edit::KeyPress{Key::KeypadMultiply};
@@ -57,8 +79,15 @@ std::optional<edit::KeyPress> map(int key, Qt::KeyboardModifiers modifiers, quin
     case Qt::Key_Right: return edit::KeyPress{Key::Right};
     case Qt::Key_Up: return edit::KeyPress{Key::Up};
     case Qt::Key_Down: return edit::KeyPress{Key::Down};
-    case Qt::Key_Insert: return edit::KeyPress{Key::Insert};
-    case Qt::Key_Delete: return edit::KeyPress{Key::Delete};
+    // Shift+Insert, Ctrl+Insert and Shift+Delete are paste, copy and cut.
+    case Qt::Key_Insert:
+        if (shiftOrCtrl)
+            return std::nullopt;
+        return edit::KeyPress{Key::Insert};
+    case Qt::Key_Delete:
+        if (modifiers & Qt::ShiftModifier)
+            return std::nullopt;
+        return edit::KeyPress{Key::Delete};
     // Plain Home is "Retour au début"; with Shift or Ctrl it arpeggiates.
     case Qt::Key_Home:
         if (shiftOrCtrl)

@@ -63,6 +63,11 @@ TEST(EditKeys, EnterSpacePagesArrowsInsertDelete)
     EXPECT_EQ(keyOf(Qt::Key_Down, Qt::ControlModifier), Key::Down);
     EXPECT_EQ(keyOf(Qt::Key_Insert), Key::Insert);
     EXPECT_EQ(keyOf(Qt::Key_Delete), Key::Delete);
+    EXPECT_EQ(keyOf(Qt::Key_Delete, Qt::ControlModifier), Key::Delete);
+    // Paste, copy and cut.
+    EXPECT_EQ(keyOf(Qt::Key_Insert, Qt::ShiftModifier), std::nullopt);
+    EXPECT_EQ(keyOf(Qt::Key_Insert, Qt::ControlModifier), std::nullopt);
+    EXPECT_EQ(keyOf(Qt::Key_Delete, Qt::ShiftModifier), std::nullopt);
     EXPECT_EQ(keyOf(Qt::Key_End), std::nullopt);
     EXPECT_EQ(keyOf(Qt::Key_Escape), std::nullopt);
     EXPECT_EQ(keyOf(Qt::Key_F2), std::nullopt);
@@ -81,6 +86,11 @@ TEST(EditKeys, LettersDigitsAndTheKeypadOperators)
     EXPECT_EQ(valueOf(Qt::Key_H, Qt::ShiftModifier), 'H');
     EXPECT_EQ(valueOf(Qt::Key_A), 'A');
     EXPECT_EQ(keyOf(Qt::Key_H, Qt::AltModifier), std::nullopt) << "Alt belongs to the menus";
+    EXPECT_EQ(valueOf(Qt::Key_H, Qt::ControlModifier), 'H');
+    // The window's shortcuts never turn into letters, even if they reach the view.
+    for (Qt::Key k : {Qt::Key_C, Qt::Key_N, Qt::Key_O, Qt::Key_P, Qt::Key_S, Qt::Key_V, Qt::Key_X, Qt::Key_Z})
+        EXPECT_EQ(keyOf(k, Qt::ControlModifier), std::nullopt) << k;
+    EXPECT_EQ(keyOf(Qt::Key_S, Qt::ShiftModifier), Key::Letter);
     EXPECT_EQ(valueOf(Qt::Key_7), 7);
     EXPECT_EQ(valueOf(Qt::Key_0, Qt::KeypadModifier), 0);
     EXPECT_EQ(keyOf(Qt::Key_Asterisk, Qt::KeypadModifier), Key::KeypadMultiply);
