@@ -1,23 +1,17 @@
 #include "EditKeyMapping.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace EditKeyMapping {
 
 namespace {
 
-bool onXkbPlatform()
-{
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
-}
-
-// The digit row by position: X keycodes 10 ("1") to 19 ("0"). On French
+// The digit row by position: X keycodes 10 ("1") to 19 ("0"), as the xcb
+// and Wayland platforms report them (synthetic events carry 0). On French
 // keyboards these keys give "&", "é" ... without Shift and still type digits.
 std::optional<int> digitOfScanCode(quint32 scanCode)
 {
-    if (scanCode < 10 || scanCode > 19 || !onXkbPlatform())
+    if (scanCode < 10 || scanCode > 19)
         return std::nullopt;
     return static_cast<int>((scanCode - 9) % 10);
 }
@@ -95,7 +89,7 @@ std::optional<edit::KeyPress> map(int key, Qt::KeyboardModifiers modifiers, quin
         return std::nullopt;
     default: break;
     }
-    if (!keypad && !(modifiers & Qt::ControlModifier))
+    if (!keypad)
         if (const auto digit = digitOfScanCode(scanCode))
             return edit::KeyPress{Key::Digit, *digit};
     return std::nullopt;

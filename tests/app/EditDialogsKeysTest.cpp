@@ -105,6 +105,17 @@ TEST(EditKeys, LettersDigitsAndTheKeypadOperators)
     EXPECT_EQ(keyOf(Qt::Key_Period), std::nullopt);
 }
 
+TEST(EditKeys, TheDigitRowTypesDigitsOnLayoutsWhereDigitsNeedShift)
+{
+    // French keyboard: the "1" key gives "&", the "6" key "-", the "0" key "à".
+    EXPECT_EQ(EditKeyMapping::map(Qt::Key_Ampersand, Qt::NoModifier, 10)->value, 1);
+    EXPECT_EQ(EditKeyMapping::map(Qt::Key_Minus, Qt::NoModifier, 15)->value, 6);
+    EXPECT_EQ(EditKeyMapping::map(Qt::Key_Agrave, Qt::NoModifier, 19)->value, 0);
+    EXPECT_EQ(keyOf(Qt::Key_Ampersand), std::nullopt) << "without the key's position";
+    EXPECT_EQ(keyOf(Qt::Key_Minus, Qt::KeypadModifier, 82), Key::KeypadSubtract);
+    EXPECT_EQ(EditKeyMapping::map(Qt::Key_Ampersand, Qt::ControlModifier, 10)->value, 1);
+}
+
 TEST(EditDialogs, AmountDialogCountsInTonesFromOneTone)
 {
     DialBR dialog;
