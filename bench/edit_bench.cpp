@@ -69,6 +69,17 @@ void BM_KeystrokeDigit(benchmark::State& bm)
 }
 BENCHMARK(BM_KeystrokeDigit)->Args({1920, 1080})->Args({1280, 800})->Unit(benchmark::kMillisecond);
 
+// The same window painted with no edit and no new layout: what the paint
+// alone costs, for comparison with the keystrokes.
+void BM_PaintOnly(benchmark::State& bm)
+{
+    Session s(static_cast<int>(bm.range(0)), static_cast<int>(bm.range(1)));
+    const view::ScoreLayout l = s.layout();
+    for (auto _ : bm)
+        s.paint(l);
+}
+BENCHMARK(BM_PaintOnly)->Args({1920, 1080})->Args({1280, 800})->Unit(benchmark::kMillisecond);
+
 // The editing alone, without layout or paint: digits and moves along a line.
 void BM_EditOnly(benchmark::State& bm)
 {

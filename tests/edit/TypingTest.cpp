@@ -170,17 +170,6 @@ TEST(Typing, LettersAndKeypadOperatorsRunTheirCommandsWhateverTheCase)
     EXPECT_EQ(e.doc.isSaved, 1);
 }
 
-TEST(Typing, ShiftHomeTogglesTheArpeggio)
-{
-    Typing e;
-    e.dialogs.directions = {1};
-    e.key(Key::Home);
-    EXPECT_EQ(e.measure(0, 0).beats[0].arpeggio, 2);
-    e.key(Key::Home);
-    EXPECT_EQ(e.measure(0, 0).beats[0].arpeggio, 0);
-    EXPECT_EQ(e.dialogs.directionAsked, 1);
-}
-
 TEST(Typing, EnterRemembersWhereItStartedAndRestartsThereDuringPlayback)
 {
     Typing e;
