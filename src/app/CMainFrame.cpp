@@ -368,7 +368,7 @@ void CMainFrame::rebuildTrackList()
     tracksBar->setTrackLabels(texts);
     for (int t = 0; t < texts.size(); ++t)
         tracksMenu_->addAction(action(CommandTable::commandOfTrack(t)));
-    tracksBar->setPressedTrack(scoreView->cursorTrack);
+    tracksBar->setPressedTrack(scoreView->state().cursorTrack);
     menuBar()->update();
 }
 

@@ -4,90 +4,115 @@
 #include "CTabDoc.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "ViewSettings.h"
 
-#include <QPainter>
+#include <QScrollBar>
 
 #include <algorithm>
+#include <chrono>
 
 CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), app_(app), doc_(doc)
 {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // Always shown, so that a score growing past the window never changes
+    // the width the lines are laid out in.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this, &CTabView::onScrollBarAction);
+    verticalScrollBar()->installEventFilter(this);
+    setClock(nullptr);
+    ViewSettings::load(state_);
     doc_.setListener(this);
 }
 
 CTabView::~CTabView()
 {
     doc_.setListener(nullptr);
+    ViewSettings::save(state_);
 }
 
-void CTabView::paintEvent(QPaintEvent*)
+void CTabView::setClock(Clock clock)
 {
-    // The plain colour of the first background, the one a new view starts with.
-    QPainter p(viewport());
-    p.fillRect(viewport()->rect(), QColor(236, 255, 223));
+    if (clock) {
+        clock_ = std::move(clock);
+        return;
+    }
+    clock_ = [] {
+        using namespace std::chrono;
+        return static_cast<std::int64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    };
 }
 
 void CTabView::relayout()
 {
-    viewport()->update();
+    requestRedraw(view::kRedrawAll);
 }
 
 void CTabView::Stop()
 {
-    // Playback does not exist yet: nothing runs, but the request is made so
-    // every caller is already wired.
-    isPlaying = false;
+    if (state_.isPlaying)
+        setPlaying(false);
     emit stopRequested();
 }
 
 void CTabView::clampCursor()
 {
     const int tracks = std::clamp(doc_.trackCount, 0, model::kMaxTracks);
-    if (cursorTrack >= tracks)
-        cursorTrack = std::max(0, tracks - 1);
-    const int measures = tracks > 0 ? doc_.tracks[static_cast<std::size_t>(cursorTrack)].GetSize() : 0;
-    const int last = std::min(doc_.measureCount, measures) - 1;
-    if (last < 0)
-        cursorMeasure_ = -1;
-    else
-        cursorMeasure_ = std::clamp(cursorMeasure_, 0, last);
+    state_.cursorTrack = std::clamp(state_.cursorTrack, 0, std::max(tracks - 1, 0));
+    const int inTrack = tracks > 0 ? doc_.tracks[static_cast<std::size_t>(state_.cursorTrack)].GetSize() : 0;
+    const int measures = std::min(doc_.measureCount, inTrack);
+    state_.cursorMeasure = {state_.cursorTrack, std::clamp(state_.cursorMeasure.measure, 0, std::max(measures - 1, 0))};
+    state_.cursorMeasureIndex = std::clamp(state_.cursorMeasureIndex, 0, std::max(doc_.measureCount - 1, 0));
+    if (measures <= 0)
+        hasCursorMeasure_ = false;
 }
 
 void CTabView::resetCursor()
 {
-    cursorTrack = 0;
-    cursorBeat = 0;
-    cursorString = 3;
-    cursorMeasure_ = 0;
+    state_.cursorTrack = 0;
+    state_.cursorBeat = 0;
+    state_.cursorMeasure = {0, 0};
 }
 
 void CTabView::setCursorMeasureIndex(int index)
 {
-    cursorMeasure_ = index;
+    hasCursorMeasure_ = index >= 0;
+    if (hasCursorMeasure_)
+        state_.cursorMeasure = {state_.cursorTrack, index};
 }
 
 void CTabView::documentUpdated()
 {
-    if (cursorMeasure_ < 0)
-        cursorMeasure_ = 0;
+    if (doc_.isFreshLoad) {
+        // A score just created or opened: the view starts over on it.
+        state_.resetForNewScore();
+        loadTime_ = nowMs();
+        doc_.isFreshLoad = 0;
+    }
+    hasCursorMeasure_ = true;
     clampCursor();
+    requestRedraw(view::kRedrawAll);
     emit trackListChanged();
     emit stateChanged();
-    viewport()->update();
 }
 
 void CTabView::switchToTrack(int track)
 {
-    if (track < 0 || track >= doc_.trackCount || track == cursorTrack)
+    if (track < 0 || track >= doc_.trackCount || track == state_.cursorTrack)
         return;
-    cursorBeat = 0;
-    cursorTrack = track;
-    cursorString = 3;
-    // Same measure index in the new track.
+    Stop();
+    state_.cursorBeat = 0;
+    state_.cursorTrack = track;
+    state_.cursorString = 3;
+    // The same measure index in the new track.
+    state_.cursorMeasure.track = track;
     clampCursor();
-    viewport()->update();
+    requestRedraw(view::kRedrawAll);
+    // The new track's lines may break elsewhere: bring its measure back in view.
+    if (view::scrollLinesToShowMeasure(state_, layout(), state_.cursorMeasure.measure))
+        afterScroll();
     emit stateChanged();
 }
 
@@ -95,6 +120,12 @@ bool CTabView::onCommand(int id)
 {
     if (const int track = CommandTable::trackOfCommand(id); track >= 0) {
         switchToTrack(track);
+        return true;
+    }
+    if (id >= cmd::BackgroundGreen && id <= cmd::BackgroundRelief) {
+        state_.chooseBackground(id - cmd::BackgroundGreen);
+        requestRedraw(state_.redrawLevel);
+        emit stateChanged();
         return true;
     }
     switch (id) {
@@ -122,8 +153,16 @@ bool CTabView::onCommand(int id)
         Stop();
         return true;
     case cmd::ScrollDuringPlayback:
-        scrollDuringPlayback = !scrollDuringPlayback;
+        state_.scrollDuringPlayback = !state_.scrollDuringPlayback;
         emit stateChanged();
+        return true;
+    case cmd::ZoomIn:
+        state_.zoomIn();
+        requestRedraw(state_.redrawLevel);
+        return true;
+    case cmd::ZoomOut:
+        state_.zoomOut();
+        requestRedraw(state_.redrawLevel);
         return true;
     default:
         return false;
@@ -133,11 +172,15 @@ bool CTabView::onCommand(int id)
 bool CTabView::onUpdateCommand(int id, CommandState& state)
 {
     if (const int track = CommandTable::trackOfCommand(id); track >= 0) {
-        state.checked = track == cursorTrack;
+        state.checked = track == state_.cursorTrack;
+        return true;
+    }
+    if (id >= cmd::BackgroundGreen && id <= cmd::BackgroundRelief) {
+        state.checked = id - cmd::BackgroundGreen == state_.backgroundIndex;
         return true;
     }
     if (id == cmd::ScrollDuringPlayback) {
-        state.checked = scrollDuringPlayback;
+        state.checked = state_.scrollDuringPlayback;
         return true;
     }
     return false;

@@ -2,49 +2,100 @@
 
 #include "CommandTarget.h"
 #include "DocumentListener.h"
+#include "QPainterCanvas.h"
+#include "RedrawPlan.h"
+#include "ScoreLayout.h"
+#include "ViewScroll.h"
+#include "ViewState.h"
 
 #include <QAbstractScrollArea>
+#include <QRect>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
 
 class CTabApp;
 class CTabDoc;
 
-// The score view: the window's central widget. It is the first stop of every
-// command and the document's listener. The score itself is drawn by the view
-// library; until that is wired in, the view paints its background only.
+// The score view: the window's central widget, the first stop of every
+// command and the document's listener. It owns the view state and wires the
+// plain parts together: the layout (a pure function of the score, the state
+// and this widget's size and fonts), the painter, the scrolling rules and the
+// redraw levels. However little of the window a request repaints, the window
+// always shows what a full paint of the current state would show.
 class CTabView : public QAbstractScrollArea, public DocumentListener, public CommandTarget {
     Q_OBJECT
 public:
     CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent = nullptr);
     ~CTabView() override;
 
-    // ---- cursor (the part of the view state the shell needs today) ----
-    int cursorTrack = 0;
-    int cursorBeat = 0;
-    int cursorString = 3;
-    bool isPlaying = false;
-    bool scrollDuringPlayback = true;
+    // ---- state, layout, repaint ----
+    view::ViewState& state() { return state_; }
+    const view::ViewState& state() const { return state_; }
+    // The layout the window shows, or will show at its next paint: lines,
+    // measure slots and beat positions for turning clicks and keys into
+    // score positions. Brought up to date on every call.
+    const view::ScoreLayout& layout();
+    // Repaint at a redraw level: 0 fonts, units and layout; 1 layout; 2
+    // contents (only the cursor cells when cursorMovedInMeasure is set);
+    // 3 play marker; 4 scrolled during playback. Qt paints later, once for
+    // all the requests made meanwhile.
+    void requestRedraw(int level);
+
+    // ---- scrolling by whole lines (the keys call these) ----
+    // With cursorFollows the cursor goes to the line that came into view, as
+    // for the scroll bar; without, it stays where the caller put it.
+    bool scroll(view::ScrollRequest request, bool cursorFollows = true);
+    bool pageUp() { return scroll(view::ScrollRequest::PageUp); }
+    bool pageDown() { return scroll(view::ScrollRequest::PageDown); }
+    bool lineUp() { return scroll(view::ScrollRequest::LineUp); }
+    bool lineDown() { return scroll(view::ScrollRequest::LineDown); }
+
+    // ---- playback ----
+    // Playback started or ended: white background and no cursor while playing.
+    void setPlaying(bool playing);
+    // The play position moved to (measure, beat) of the cursor track: the
+    // marker follows, and with scrolling during playback on, the window
+    // scrolls when that measure left it.
+    void showPlayPosition(int measure, int beat);
+
+    // ---- time ----
+    using Clock = std::function<std::int64_t()>; // milliseconds, never going back
+    void setClock(Clock clock);
+    std::int64_t nowMs() const { return clock_(); }
+    // When the view was last set up for a new or opened score; clicks just
+    // after it are ignored.
+    std::int64_t loadTime() const { return loadTime_; }
+    static constexpr std::int64_t kLoadGuardMs = 200;
+    bool justLoaded() const { return nowMs() - loadTime_ < kLoadGuardMs; }
 
     // Switches the track being edited; nothing happens for a track that does
     // not exist or is already the cursor's.
     void switchToTrack(int track);
     void Stop();
-    // The frame's size changed or it was (de)activated: lay out again.
+    // The frame's size or state changed: everything is measured again.
     void relayout();
 
     // ---- DocumentListener ----
     bool isWindowUp() const override { return true; }
     void stopPlayback() override { Stop(); }
-    void clearCursorMeasure() override { cursorMeasure_ = -1; }
+    void clearCursorMeasure() override { hasCursorMeasure_ = false; }
     void resetCursor() override;
-    void resetCursorBeat() override { cursorBeat = 0; }
+    void resetCursorBeat() override { state_.cursorBeat = 0; }
     // Index of the cursor's measure in its track, -1 without one.
-    int cursorMeasureIndex() const override { return cursorMeasure_; }
+    int cursorMeasureIndex() const override { return hasCursorMeasure_ ? state_.cursorMeasure.measure : -1; }
     void setCursorMeasureIndex(int index) override;
     void documentUpdated() override;
 
     // ---- CommandTarget ----
     bool onCommand(int id) override;
     bool onUpdateCommand(int id, CommandState& state) override;
+
+    // Window areas the last paint drew the cursor and the play marker in.
+    std::optional<QRect> paintedCursorArea() const { return paintedCursor_.area; }
+    std::optional<QRect> paintedPlayMarkerArea() const { return paintedMarker_; }
 
 signals:
     // The set of tracks, their names or instruments may have changed.
@@ -56,11 +107,57 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    // The view scrolls by lines and repaints itself; Qt must not shift pixels.
+    void scrollContentsBy(int dx, int dy) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Everything besides the score that the layout depends on.
+    struct LayoutInputs {
+        int width = -1, height = -1, dpi = 0, zoom = 0;
+        int firstLine = 0, cursorTrack = 0, stringCount = 0, measureCount = 0, trackCount = 0;
+        std::vector<int> shownTracks; // empty in the single-track view
+        bool sameDevice(const LayoutInputs& o) const
+        {
+            return width == o.width && height == o.height && dpi == o.dpi && zoom == o.zoom;
+        }
+        bool operator==(const LayoutInputs&) const = default;
+    };
+    struct PaintedCursor {
+        std::optional<QRect> area;
+        view::MeasureRef measure;
+        int line = -1;
+        bool square = false;
+    };
+
+    LayoutInputs layoutInputs() const;
+    view::DeviceMetrics deviceMetrics() const;
+    void scheduleUpdate();
+    void rememberPainted(const view::ScoreLayout& layout);
+    void updateScrollBar(const view::ScoreLayout& layout);
+    void onScrollBarAction(int action);
+    void wheel(int angleDelta);
+    void afterScroll();
     void clampCursor();
 
     CTabApp& app_;
     CTabDoc& doc_;
-    int cursorMeasure_ = 0;
+    view::ViewState state_;
+    bool hasCursorMeasure_ = false;
+
+    QtFontMetrics fonts_;
+    view::ViewUnits units_;
+    std::optional<view::ScoreLayout> layout_;
+    LayoutInputs inputs_;
+    view::RedrawPlan plan_;
+    PaintedCursor paintedCursor_;
+    std::optional<QRect> paintedMarker_;
+
+    bool syncingScrollBar_ = false;
+    int wheelRemainder_ = 0;
+
+    Clock clock_;
+    std::int64_t loadTime_ = -kLoadGuardMs;
 };

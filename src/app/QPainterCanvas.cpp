@@ -175,20 +175,35 @@ QFont QPainterCanvas::qfont(const view::ViewFont& font)
     return f;
 }
 
-double QPainterCanvas::cellHeight(const view::ViewFont& font) const
+double QtFontMetrics::cellHeight(const view::ViewFont& font) const
 {
     const QFontMetricsF& m = fontEntry(font).metrics;
     return std::round(m.ascent()) + std::round(m.descent());
 }
 
-double QPainterCanvas::averageCharWidth(const view::ViewFont& font) const
+double QtFontMetrics::averageCharWidth(const view::ViewFont& font) const
 {
     return std::round(fontEntry(font).metrics.averageCharWidth());
 }
 
-double QPainterCanvas::textWidth(const view::ViewFont& font, std::string_view utf8) const
+double QtFontMetrics::textWidth(const view::ViewFont& font, std::string_view utf8) const
 {
     return fontEntry(font).metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+double QPainterCanvas::cellHeight(const view::ViewFont& font) const
+{
+    return QtFontMetrics().cellHeight(font);
+}
+
+double QPainterCanvas::averageCharWidth(const view::ViewFont& font) const
+{
+    return QtFontMetrics().averageCharWidth(font);
+}
+
+double QPainterCanvas::textWidth(const view::ViewFont& font, std::string_view utf8) const
+{
+    return QtFontMetrics().textWidth(font, utf8);
 }
 
 void QPainterCanvas::setPen(view::Color color, int width)

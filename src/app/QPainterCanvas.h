@@ -10,6 +10,15 @@
 
 class QPainter;
 
+// The metrics of the fonts the view draws with, as QPainterCanvas measures
+// them, for laying out before (or without) painting.
+class QtFontMetrics : public view::FontMetrics {
+public:
+    double cellHeight(const view::ViewFont& font) const override;
+    double averageCharWidth(const view::ViewFont& font) const override;
+    double textWidth(const view::ViewFont& font, std::string_view utf8) const override;
+};
+
 // The score drawing's Canvas on a QPainter: screen widgets, QImage and
 // QPrinter alike. Coordinates are truncated to whole device units as the
 // drawing rules expect; straight lines and rectangles stay crisp, curves,

@@ -34,25 +34,79 @@ void ScorePainter::paint()
 {
     bendEndX_ = 0;
     vibratoEndX_ = 0;
-    cursorDrawn_ = false;
     inCursorMeasure_ = false;
+    cursor_ = locateCursor(doc_, state_, layout_);
     drawBackground();
     if (layout_.showsTitle() && !state_.isPlaying)
         drawTitleBlock();
     for (const LineRecord& line : layout_.lineRecords())
         drawStaff(line);
-    bool anyMeasure = false;
-    for (const LineRecord& line : layout_.lineRecords()) {
-        anyMeasure = anyMeasure || !line.measureSlots.empty();
+    for (const LineRecord& line : layout_.lineRecords())
         drawMeasures(line);
-    }
-    if (!anyMeasure && showsCursor() && !layout_.lineRecords().empty()) {
-        // Nothing of the score in the window: the cursor still shows where typing goes.
-        const LineRecord& first = layout_.lineRecords().front();
-        drawCursor(layout_.firstBeatXOfLine(first.line), first.top, first.stringCount, true);
-    }
+    if (cursor_ && cursor_->square)
+        drawCursor(*cursor_);
     if (state_.isPlaying)
         paintPlayMarker();
+}
+
+std::optional<CursorSpot> ScorePainter::locateCursor(const CTabDoc& doc, const ViewState& state, const ScoreLayout& layout)
+{
+    if (layout.units().paper || state.isPlaying)
+        return std::nullopt;
+    bool anyMeasure = false;
+    for (const LineRecord& line : layout.lineRecords()) {
+        anyMeasure = anyMeasure || !line.measureSlots.empty();
+        for (const MeasureSlot& slot : line.measureSlots) {
+            if (!measureAt(doc, slot.track, slot.measure) || !(state.cursorMeasure == MeasureRef{slot.track, slot.measure}))
+                continue;
+            CursorSpot spot;
+            spot.line = &line;
+            spot.slot = &slot;
+            spot.top = line.top;
+            spot.stringCount = line.stringCount;
+            // A beat index the measure does not hold shows on its first beat.
+            spot.beat = state.cursorBeat >= 0 && state.cursorBeat < slot.beatCount ? state.cursorBeat : 0;
+            spot.x = slot.beatCount > 0 ? slot.beatX[static_cast<std::size_t>(spot.beat)] : slot.firstBeatX;
+            return spot;
+        }
+    }
+    if (anyMeasure || layout.lineRecords().empty())
+        return std::nullopt;
+    // Nothing of the score in the window: the cursor still shows where typing goes.
+    const LineRecord& first = layout.lineRecords().front();
+    CursorSpot spot;
+    spot.line = &first;
+    spot.x = layout.firstBeatXOfLine(first.line);
+    spot.top = first.top;
+    spot.stringCount = first.stringCount;
+    spot.square = true;
+    return spot;
+}
+
+namespace {
+// A box around a shape, widened by the pen and the antialiasing fringe.
+Rect grownBox(double x1, double y1, double x2, double y2, int pen)
+{
+    const int m = std::max(pen, 1) + 2;
+    return {static_cast<int>(std::floor(x1)) - m, static_cast<int>(std::floor(y1)) - m,
+            static_cast<int>(std::ceil(x2)) + m + 1, static_cast<int>(std::ceil(y2)) + m + 1};
+}
+} // namespace
+
+Rect ScorePainter::cursorBounds(const CursorSpot& spot, int cursorString, const ViewUnits& units)
+{
+    const int string = std::clamp(cursorString, 0, std::max(spot.stringCount - 1, 0));
+    const double y = spot.top + string * units.u;
+    const double halfHeight = std::max(static_cast<double>(truncToInt(units.twoThirdsU - units.f)), units.f);
+    // The staff line is kept under the cursor cell from x - 2u/3 to x + 2u/3.
+    const double halfWidth = std::max(units.twoThirdsU, halfHeight);
+    return grownBox(spot.x - halfWidth, y - halfHeight, spot.x + halfWidth, y + halfHeight, units.pen1);
+}
+
+Rect ScorePainter::playMarkerBounds(const PlayMarkerSpot& spot, const ViewUnits& units)
+{
+    return grownBox(spot.x - units.halfU, spot.bottom + 3 * units.u, spot.x + units.halfU, spot.bottom + 4 * units.u,
+                    units.pen1);
 }
 
 void ScorePainter::drawBackground()
@@ -204,10 +258,8 @@ void ScorePainter::drawMeasures(const LineRecord& line)
 
         computeBeams(*measure, slot.beatCount);
         const int lead = truncToInt(8 * units_.u / 3);
-        const bool cursorHere = inCursorMeasure_;
-        int cursorBeat = state_.cursorBeat;
-        if (cursorBeat < 0 || cursorBeat >= slot.beatCount)
-            cursorBeat = 0;
+        const bool cursorHere = cursor_ && cursor_->slot == &slot;
+        const int cursorBeat = cursorHere ? cursor_->beat : -1;
         for (int j = 0; j < slot.beatCount; ++j) {
             BeatContext b;
             b.line = &line;
@@ -223,14 +275,14 @@ void ScorePainter::drawMeasures(const LineRecord& line)
             else
                 b.previous = s == 0 ? lead : 2 * lead;
             b.drums = instrumentOfMeasure(doc_, *measure) == model::kDrums;
-            if (cursorHere && j == cursorBeat)
-                drawCursor(b.x, line.top, line.stringCount, false);
-            drawNotes(b, cursorHere && j == cursorBeat);
+            if (j == cursorBeat)
+                drawCursor(*cursor_);
+            drawNotes(b, j == cursorBeat);
             drawBeatMarks(b);
             drawRhythm(b);
         }
         if (cursorHere && slot.beatCount == 0)
-            drawCursor(slot.firstBeatX, line.top, line.stringCount, false);
+            drawCursor(*cursor_);
 
         const bool lastOnLine = s + 1 == line.measureSlots.size();
         drawBarAfter(line, slot, *measure, lastOnLine);
@@ -314,53 +366,56 @@ void ScorePainter::drawFinalBar(const LineRecord& line)
     canvas_.fillRect(right - f, top, right + f, bottom + 1);
 }
 
-void ScorePainter::drawCursor(int x, int top, int stringCount, bool square)
+void ScorePainter::drawCursor(const CursorSpot& spot)
 {
-    if (!showsCursor() || cursorDrawn_)
-        return;
-    cursorDrawn_ = true;
-    const int string = std::clamp(state_.cursorString, 0, stringCount - 1);
-    const double y = top + string * units_.u;
+    const int string = std::clamp(state_.cursorString, 0, spot.stringCount - 1);
+    const double y = spot.top + string * units_.u;
     const double halfHeight = truncToInt(units_.twoThirdsU - units_.f);
     canvas_.setPen(colors::kCursorMeasure, units_.pen1);
     canvas_.setBrush(colors::kYellow);
-    if (square) {
+    if (spot.square) {
         canvas_.setNoPen();
-        canvas_.fillRect(x - halfHeight, y - halfHeight, x + halfHeight, y + halfHeight);
+        canvas_.fillRect(spot.x - halfHeight, y - halfHeight, spot.x + halfHeight, y + halfHeight);
         return;
     }
     const double halfWidth = units_.twoThirdsU;
-    canvas_.drawEllipse(x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight);
+    canvas_.drawEllipse(spot.x - halfWidth, y - halfHeight, spot.x + halfWidth, y + halfHeight);
+}
+
+std::optional<PlayMarkerSpot> ScorePainter::locatePlayMarker(const ViewState& state, const ScoreLayout& layout)
+{
+    // The marker sits under the cursor track's staff of the playing measure.
+    for (int pass = 0; pass < 2; ++pass)
+        for (const LineRecord& line : layout.lineRecords()) {
+            if (pass == 0 && line.track != state.cursorTrack)
+                continue;
+            for (const MeasureSlot& s : line.measureSlots) {
+                if (s.measure != state.cursorMeasureIndex)
+                    continue;
+                PlayMarkerSpot spot;
+                spot.line = &line;
+                spot.slot = &s;
+                spot.x = s.firstBeatX;
+                if (s.beatCount > 0)
+                    spot.x = s.beatX[static_cast<std::size_t>(std::clamp(state.cursorBeat, 0, s.beatCount - 1))];
+                spot.bottom = line.bottom();
+                return spot;
+            }
+        }
+    return std::nullopt;
 }
 
 void ScorePainter::paintPlayMarker()
 {
-    // The marker sits under the cursor track's staff of the playing measure.
-    const LineRecord* found = nullptr;
-    const MeasureSlot* slot = nullptr;
-    for (int pass = 0; pass < 2 && !found; ++pass)
-        for (const LineRecord& line : layout_.lineRecords()) {
-            if (pass == 0 && line.track != state_.cursorTrack)
-                continue;
-            for (const MeasureSlot& s : line.measureSlots)
-                if (s.measure == state_.cursorMeasureIndex) {
-                    found = &line;
-                    slot = &s;
-                    break;
-                }
-            if (found)
-                break;
-        }
-    if (!found)
+    const std::optional<PlayMarkerSpot> spot = locatePlayMarker(state_, layout_);
+    if (!spot)
         return;
-    int x = slot->firstBeatX;
-    if (slot->beatCount > 0)
-        x = slot->beatX[static_cast<std::size_t>(std::clamp(state_.cursorBeat, 0, slot->beatCount - 1))];
     const double u = units_.u;
-    const int yb = found->bottom();
+    const double x = spot->x;
+    const int yb = spot->bottom;
     canvas_.setBackgroundPen(units_.pen1);
     canvas_.setBrush(colors::kRed);
-    canvas_.drawPolygon({{double(x), yb + 3 * u}, {x - units_.halfU, yb + 4 * u}, {x + units_.halfU, yb + 4 * u}});
+    canvas_.drawPolygon({{x, yb + 3 * u}, {x - units_.halfU, yb + 4 * u}, {x + units_.halfU, yb + 4 * u}});
 }
 
 void ScorePainter::drawTitleBlock()

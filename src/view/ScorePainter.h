@@ -4,6 +4,7 @@
 #include "ScoreLayout.h"
 #include "ViewState.h"
 
+#include <optional>
 #include <string>
 
 class CTabDoc;
@@ -12,6 +13,26 @@ class CAccord;
 class CNote;
 
 namespace view {
+
+// Where the editing cursor is drawn: the beat cell of a measure slot, or the
+// square shown when the window holds no measure at all.
+struct CursorSpot {
+    const LineRecord* line = nullptr;
+    const MeasureSlot* slot = nullptr; // null for the square
+    int beat = 0;                      // beat index in the slot
+    int x = 0;
+    int top = 0;
+    int stringCount = 6;
+    bool square = false;
+};
+
+// Where the play-position marker is drawn: its apex is 3u below `bottom`.
+struct PlayMarkerSpot {
+    const LineRecord* line = nullptr;
+    const MeasureSlot* slot = nullptr;
+    int x = 0;
+    int bottom = 0; // y of the line's last staff line
+};
 
 // Draws a laid-out score onto a canvas: background, title block, staves,
 // bars and repeat signs, measure headers, fret numbers, technique marks,
@@ -26,6 +47,14 @@ public:
     void paint();
     // Only the play-position marker (drawn by paint() while playing).
     void paintPlayMarker();
+
+    // Where paint() puts the cursor and the play marker, if anywhere.
+    static std::optional<CursorSpot> locateCursor(const CTabDoc& doc, const ViewState& state, const ScoreLayout& layout);
+    static std::optional<PlayMarkerSpot> locatePlayMarker(const ViewState& state, const ScoreLayout& layout);
+    // Every pixel that drawing the cursor (or leaving it out) can change:
+    // the ellipse or square and the staff line kept under the cursor cell.
+    static Rect cursorBounds(const CursorSpot& spot, int cursorString, const ViewUnits& units);
+    static Rect playMarkerBounds(const PlayMarkerSpot& spot, const ViewUnits& units);
 
 private:
     // Everything about the beat being drawn that the marks need.
@@ -56,7 +85,7 @@ private:
     void drawEndRepeat(const LineRecord& line, int barX, int count);
     void drawStartRepeat(const LineRecord& line, int barX);
     void drawFinalBar(const LineRecord& line);
-    void drawCursor(int x, int top, int stringCount, bool square);
+    void drawCursor(const CursorSpot& spot);
 
     void drawBeat(const BeatContext& beat);
     void drawNotes(const BeatContext& beat, bool cursorHere);
@@ -97,7 +126,7 @@ private:
     bool inCursorMeasure_ = false;
     double bendEndX_ = 0;
     double vibratoEndX_ = 0;
-    bool cursorDrawn_ = false;
+    std::optional<CursorSpot> cursor_;
     // Beam groups of the measure being drawn, per beat.
     std::vector<unsigned char> joinPrev_;
     std::vector<unsigned char> joinNext_;

@@ -90,6 +90,25 @@ bool scrollByWheel(ViewState& state, const ScoreLayout& layout, int delta)
     return moved;
 }
 
+bool scrollLinesToShowMeasure(ViewState& state, const ScoreLayout& layout, int measureIndex)
+{
+    int line = layout.lineOfMeasure(measureIndex, state.cursorTrack);
+    if (line < 0)
+        line = layout.lineOfMeasure(measureIndex);
+    if (line < 0)
+        return false;
+    int first = state.firstLine;
+    if (line < first)
+        first = line;
+    else if (line > first + layout.linesPerPage())
+        first = line - layout.linesPerPage();
+    const bool follow = state.scrollMovesCursor;
+    state.scrollMovesCursor = false;
+    const bool moved = moveBy(state, layout, first - state.firstLine);
+    state.scrollMovesCursor = follow;
+    return moved;
+}
+
 bool scrollToShowMeasure(ViewState& state, const ScoreLayout& layout, int measureIndex)
 {
     int line = layout.lineOfMeasure(measureIndex, state.cursorTrack);

@@ -26,4 +26,8 @@ int scrollMaximum(const ScoreLayout& layout);
 // by line when it lies above the window, forward by pages when below.
 bool scrollToShowMeasure(ViewState& state, const ScoreLayout& layout, int measureIndex);
 
+// Brings the cursor track's line of a measure on screen one line at a time,
+// the cursor staying where it is (after switching tracks).
+bool scrollLinesToShowMeasure(ViewState& state, const ScoreLayout& layout, int measureIndex);
+
 } // namespace view

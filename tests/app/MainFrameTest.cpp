@@ -275,24 +275,24 @@ TEST_F(WindowTest, ThreeTrackScoreRelabelsMenuAndBar)
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     QTest::keyClick(&f, Qt::Key_2, Qt::AltModifier);
-    EXPECT_EQ(f.scoreView->cursorTrack, 1);
+    EXPECT_EQ(f.scoreView->state().cursorTrack, 1);
     EXPECT_EQ(pressed(), std::vector<int>{1});
 
     QTest::mouseClick(bar->button(2), Qt::LeftButton);
-    EXPECT_EQ(f.scoreView->cursorTrack, 2);
+    EXPECT_EQ(f.scoreView->state().cursorTrack, 2);
     EXPECT_EQ(pressed(), std::vector<int>{2});
     EXPECT_TRUE(f.action(32837)->isChecked());
 
     // No fifth track: Alt+5 and pressing the pressed button change nothing.
     QTest::keyClick(&f, Qt::Key_5, Qt::AltModifier);
     QTest::mouseClick(bar->button(2), Qt::LeftButton);
-    EXPECT_EQ(f.scoreView->cursorTrack, 2);
+    EXPECT_EQ(f.scoreView->state().cursorTrack, 2);
     EXPECT_EQ(pressed(), std::vector<int>{2});
 
     // A new score has one track again.
     f.runCommand(57600);
     EXPECT_EQ(visibleTrackMenu(f.tracksMenu()), QStringList{"Guitare Folk"});
-    EXPECT_EQ(f.scoreView->cursorTrack, 0);
+    EXPECT_EQ(f.scoreView->state().cursorTrack, 0);
     EXPECT_EQ(pressed(), std::vector<int>{0});
 }
 

@@ -17,7 +17,9 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QSettings().remove(QStringLiteral("Recent File List"));
+        QSettings settings;
+        for (const char* key : {"Recent File List", "Zoom", "Back"})
+            settings.remove(QLatin1String(key));
         app().setPrompter(&prompter);
         app().setFileChooser(&chooser);
         app().setUrlOpener([this](const QUrl& url) {
