@@ -4,6 +4,7 @@
 #include "CTabDoc.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "TransportController.h"
 #include "ViewSettings.h"
 
 #include <QScrollBar>
@@ -24,6 +25,7 @@ CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrol
     verticalScrollBar()->installEventFilter(this);
     setClock(nullptr);
     ViewSettings::load(state_);
+    transport_ = std::make_unique<TransportController>(doc_, *this, app_.baseDirectory(), app_.prompter());
     doc_.setListener(this);
 }
 
@@ -52,9 +54,15 @@ void CTabView::relayout()
 
 void CTabView::Stop()
 {
+    transport_->stopPlayback();
     if (state_.isPlaying)
         setPlaying(false);
     emit stopRequested();
+}
+
+void CTabView::releaseSamples()
+{
+    transport_->releaseBank();
 }
 
 void CTabView::clampCursor()
@@ -93,6 +101,7 @@ void CTabView::documentUpdated()
     }
     hasCursorMeasure_ = true;
     clampCursor();
+    transport_->scoreReplaced();
     requestRedraw(view::kRedrawAll);
     emit trackListChanged();
     emit stateChanged();
@@ -152,6 +161,22 @@ bool CTabView::onCommand(int id)
     case cmd::Stop:
         Stop();
         return true;
+    case cmd::Play:
+        transport_->playFrom(false);
+        return true;
+    case cmd::PlayFromStart:
+        transport_->playFrom(true);
+        return true;
+    case cmd::GoToStart:
+        transport_->goToStart();
+        return true;
+    case cmd::GoToEnd:
+        transport_->goToEnd();
+        return true;
+    case cmd::LoopPlay:
+        transport_->toggleLoop();
+        emit stateChanged();
+        return true;
     case cmd::ScrollDuringPlayback:
         state_.scrollDuringPlayback = !state_.scrollDuringPlayback;
         emit stateChanged();
@@ -181,6 +206,10 @@ bool CTabView::onUpdateCommand(int id, CommandState& state)
     }
     if (id == cmd::ScrollDuringPlayback) {
         state.checked = state_.scrollDuringPlayback;
+        return true;
+    }
+    if (id == cmd::LoopPlay) {
+        state.checked = transport_->loopPlay();
         return true;
     }
     return false;

@@ -13,11 +13,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class CTabApp;
 class CTabDoc;
+class TransportController;
 
 // The score view: the window's central widget, the first stop of every
 // command and the document's listener. It owns the view state and wires the
@@ -75,12 +77,15 @@ public:
     // not exist or is already the cursor's.
     void switchToTrack(int track);
     void Stop();
+    bool isPlaying() const { return state_.isPlaying; }
+    TransportController& transport() { return *transport_; }
     // The frame's size or state changed: everything is measured again.
     void relayout();
 
     // ---- DocumentListener ----
     bool isWindowUp() const override { return true; }
     void stopPlayback() override { Stop(); }
+    void releaseSamples() override;
     void clearCursorMeasure() override { hasCursorMeasure_ = false; }
     void resetCursor() override;
     void resetCursorBeat() override { state_.cursorBeat = 0; }
@@ -155,6 +160,7 @@ private:
     PaintedCursor paintedCursor_;
     std::optional<QRect> paintedMarker_;
 
+    std::unique_ptr<TransportController> transport_;
     bool syncingScrollBar_ = false;
     int wheelRemainder_ = 0;
 
