@@ -26,7 +26,7 @@ void BM_RenderDenseScore(benchmark::State& state)
         state.SkipWithError("the sample bank did not load");
         return;
     }
-    std::mutex lock;
+    std::recursive_mutex lock;
     PlaybackController controller(doc, engine, lock);
     double audioSeconds = 0;
     for (auto _ : state) {

@@ -482,6 +482,12 @@ QMenu* CMainFrame::createPopupMenu()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // Closing while the music plays only stops it; the window stays.
+    if (!closing_ && scoreView && scoreView->isPlaying()) {
+        scoreView->Stop();
+        event->ignore();
+        return;
+    }
     if (!closing_) {
         activateWindow();
         // A Yes to the modified prompt whose save did not happen keeps the window.

@@ -4,11 +4,13 @@
 #include "CTabDoc.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "TransportController.h"
 #include "ViewSettings.h"
 
 #include <QScrollBar>
 
 #include <algorithm>
+#include <mutex>
 #include <chrono>
 
 CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), app_(app), doc_(doc)
@@ -24,6 +26,7 @@ CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrol
     verticalScrollBar()->installEventFilter(this);
     setClock(nullptr);
     ViewSettings::load(state_);
+    transport_ = std::make_unique<TransportController>(doc_, *this, app_.baseDirectory(), app_.prompter());
     edit_.setPlayback(this);
     edit_.setAmountDialog(&editDialogs_);
     edit_.setArpeggioDialog(&editDialogs_);
@@ -55,9 +58,15 @@ void CTabView::relayout()
 
 void CTabView::Stop()
 {
+    transport_->stopPlayback();
     if (state_.isPlaying)
         setPlaying(false);
     emit stopRequested();
+}
+
+void CTabView::releaseSamples()
+{
+    transport_->releaseBank();
 }
 
 void CTabView::clampCursor()
@@ -96,6 +105,7 @@ void CTabView::documentUpdated()
     }
     hasCursorMeasure_ = true;
     clampCursor();
+    transport_->scoreReplaced();
     requestRedraw(view::kRedrawAll);
     emit trackListChanged();
     emit stateChanged();
@@ -126,7 +136,11 @@ bool CTabView::onCommand(int id)
         return true;
     }
     bool edited = false;
-    const edit::EditOutcome outcome = edit_.command(id, &edited);
+    edit::EditOutcome outcome;
+    {
+        std::lock_guard<std::recursive_mutex> lock(transport_->scoreLock());
+        outcome = edit_.command(id, &edited);
+    }
     if (edited) {
         applyEdit(outcome);
         return true;
@@ -161,6 +175,22 @@ bool CTabView::onCommand(int id)
     case cmd::Stop:
         Stop();
         return true;
+    case cmd::Play:
+        transport_->playFrom(false);
+        return true;
+    case cmd::PlayFromStart:
+        transport_->playFrom(true);
+        return true;
+    case cmd::GoToStart:
+        transport_->goToStart();
+        return true;
+    case cmd::GoToEnd:
+        transport_->goToEnd();
+        return true;
+    case cmd::LoopPlay:
+        transport_->toggleLoop();
+        emit stateChanged();
+        return true;
     case cmd::ScrollDuringPlayback:
         state_.scrollDuringPlayback = !state_.scrollDuringPlayback;
         emit stateChanged();
@@ -194,6 +224,10 @@ bool CTabView::onUpdateCommand(int id, CommandState& state)
     }
     if (id == cmd::ScrollDuringPlayback) {
         state.checked = state_.scrollDuringPlayback;
+        return true;
+    }
+    if (id == cmd::LoopPlay) {
+        state.checked = transport_->loopPlay();
         return true;
     }
     return false;

@@ -16,11 +16,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class CTabApp;
 class CTabDoc;
+class TransportController;
 
 // The score view: the window's central widget, the first stop of every
 // command and the document's listener. It owns the view state and wires the
@@ -81,6 +83,8 @@ public:
     // not exist or is already the cursor's.
     void switchToTrack(int track);
     void Stop();
+    bool isPlaying() const { return state_.isPlaying; }
+    TransportController& transport() { return *transport_; }
     // The frame's size or state changed: everything is measured again.
     void relayout();
 
@@ -94,6 +98,7 @@ public:
     void stopPlayback() override { Stop(); }
     // Enter: the play command, from the cursor.
     void play() override;
+    void releaseSamples() override;
     void clearCursorMeasure() override { hasCursorMeasure_ = false; }
     void resetCursor() override;
     void resetCursorBeat() override { state_.cursorBeat = 0; }
@@ -124,6 +129,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Hear the beat under the cursor (the click before has put it there).
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     // The view scrolls by lines and repaints itself; Qt must not shift pixels.
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -172,6 +179,7 @@ private:
     PaintedCursor paintedCursor_;
     std::optional<QRect> paintedMarker_;
 
+    std::unique_ptr<TransportController> transport_;
     bool syncingScrollBar_ = false;
     int wheelRemainder_ = 0;
 

@@ -1,14 +1,14 @@
 // The score view's editing: keys, the mouse, and the play command Enter asks for.
 #include "CTabView.h"
 
-#include "CMainFrame.h"
-#include "CTabApp.h"
-#include "CommandIds.h"
 #include "EditKeyMapping.h"
+#include "TransportController.h"
 
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+
+#include <mutex>
 
 void CTabView::applyEdit(const edit::EditOutcome& outcome)
 {
@@ -29,7 +29,13 @@ void CTabView::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
-    applyEdit(edit_.keyDown(*key, layout()));
+    edit::EditOutcome outcome;
+    {
+        // Keypad + and - change the score while the music plays.
+        std::lock_guard<std::recursive_mutex> lock(transport_->scoreLock());
+        outcome = edit_.keyDown(*key, layout());
+    }
+    applyEdit(outcome);
 }
 
 void CTabView::mouseReleaseEvent(QMouseEvent* event)
@@ -53,8 +59,14 @@ void CTabView::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
 }
 
+void CTabView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        transport_->audition();
+    event->accept();
+}
+
 void CTabView::play()
 {
-    if (CMainFrame* frame = app_.mainFrame())
-        frame->runCommand(cmd::Play);
+    transport_->play();
 }

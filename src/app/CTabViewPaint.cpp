@@ -173,7 +173,8 @@ void CTabView::showPlayPosition(int measure, int beat)
         afterScroll();
         return;
     }
-    // Polled positions repeat themselves between beats: nothing to paint then.
+    // Polled positions repeat themselves between beats: nothing to paint
+    // then. Outside playback the same fields place the editing cursor.
     if (moved)
-        requestRedraw(view::kRedrawPlayMarker);
+        requestRedraw(state_.isPlaying ? view::kRedrawPlayMarker : view::kRedrawContents);
 }

@@ -26,7 +26,7 @@ bool renderScoreToWav(CTabDoc& doc, int fromMeasure, const std::string& wavPath,
     engine.Open(CSoundEngine::Output::Offline);
     if (!engine.LoadBank(std::span<const int>(doc.slotInstrument.data(), doc.slotInstrument.size()), doc.slotCount))
         return false; // the engine has said why
-    std::mutex scoreLock;
+    std::recursive_mutex scoreLock;
     PlaybackController controller(doc, engine, scoreLock);
     PlaybackPass::Start start;
     start.measure = fromMeasure;

@@ -563,24 +563,15 @@ EditOutcome EditController::replay()
         state_.cursorMeasure = replayMeasure_;
         // The remembered measure may have gone since.
         EditCursor(doc_, state_).settle();
+        // Playing again stops first, and stopping puts the cursor back on
+        // the measure index: the remembered one.
+        state_.cursorMeasureIndex = state_.cursorMeasure.measure;
         state_.cursorBeat = 0;
         state_.cursorString = 2;
         a.moved();
     }
-    if (hooks_.playback) {
-        replayRunning_ = true;
+    if (hooks_.playback)
         hooks_.playback->play();
-    }
-    return a.finish(false);
-}
-
-EditOutcome EditController::replayEnded(const view::ScoreLayout& layout)
-{
-    Action a(*this);
-    if (!replayRunning_)
-        return a.finish(false);
-    replayRunning_ = false;
-    a.scroll(layout, view::ScrollRequest::PageUp, true);
     return a.finish(false);
 }
 

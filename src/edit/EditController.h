@@ -49,10 +49,6 @@ public:
     // A score was opened or created at this time: clicks just after are ignored.
     void scoreLoaded(std::int64_t nowMs) { mouse_.scoreLoaded(nowMs); }
 
-    // Playback started with Enter has ended: the view goes a page up, the
-    // cursor following, as it did when the play command returned.
-    EditOutcome replayEnded(const view::ScoreLayout& layout);
-
     // Where Enter starts playback from: kept for the whole run, not per score.
     view::MeasureRef replayMeasure() const { return replayMeasure_; }
     int replayTrack() const { return replayTrack_; }
@@ -91,7 +87,6 @@ private:
     bool replaySet_ = false;
     view::MeasureRef replayMeasure_;
     int replayTrack_ = 0;
-    bool replayRunning_ = false;
 };
 
 } // namespace edit

@@ -2,7 +2,7 @@
 
 #include "ISoundEngine.h"
 
-PlaybackController::PlaybackController(CTabDoc& doc, ISoundEngine& engine, std::mutex& scoreLock)
+PlaybackController::PlaybackController(CTabDoc& doc, ISoundEngine& engine, std::recursive_mutex& scoreLock)
     : doc_(doc), engine_(engine), scoreLock_(scoreLock), pass_(doc, engine)
 {
     engine_.setTickCallback([this](double now) { onTick(now); });
@@ -18,7 +18,7 @@ bool PlaybackController::play(const PlaybackPass::Start& request, double preroll
 {
     stop();
     {
-        std::lock_guard<std::mutex> lock(scoreLock_);
+        std::lock_guard<std::recursive_mutex> lock(scoreLock_);
         if (!pass_.start(request, 0))
             return false;
         preroll_ = prerollMs;
@@ -40,7 +40,7 @@ void PlaybackController::stop()
     {
         // Holding the lock means no pass is running: finish here if the
         // audio thread has not done it yet (or has no output running).
-        std::lock_guard<std::mutex> lock(scoreLock_);
+        std::lock_guard<std::recursive_mutex> lock(scoreLock_);
         if (pass_.isPlaying())
             pass_.stop();
         stopRequest_ = false;
@@ -70,7 +70,7 @@ void PlaybackController::onTick(double now)
 {
     if (!playing_.load(std::memory_order_acquire))
         return;
-    std::unique_lock<std::mutex> lock(scoreLock_, std::try_to_lock);
+    std::unique_lock<std::recursive_mutex> lock(scoreLock_, std::try_to_lock);
     if (!lock.owns_lock())
         return; // the interface thread is changing the score: skip this pass
     if (!pass_.isPlaying())

@@ -14,7 +14,7 @@ class ISoundEngine;
 // itself when the interface thread holds it.
 class PlaybackController {
 public:
-    PlaybackController(CTabDoc& doc, ISoundEngine& engine, std::mutex& scoreLock);
+    PlaybackController(CTabDoc& doc, ISoundEngine& engine, std::recursive_mutex& scoreLock);
     ~PlaybackController();
     PlaybackController(const PlaybackController&) = delete;
     PlaybackController& operator=(const PlaybackController&) = delete;
@@ -39,7 +39,7 @@ private:
 
     CTabDoc& doc_;
     ISoundEngine& engine_;
-    std::mutex& scoreLock_;
+    std::recursive_mutex& scoreLock_;
     PlaybackPass pass_;
     double preroll_ = 0;
     bool placed_ = false; // the start has been put on the audio clock

@@ -33,6 +33,11 @@ int PlaybackPass::repeatCount(int m) const
     return measureOf(0, m).flags >> 5;
 }
 
+bool PlaybackPass::repeatsAgain(int m) const
+{
+    return hasRepeatEnd(m) && repeatsOwed_[static_cast<std::size_t>(m)] != 0;
+}
+
 int PlaybackPass::repeatStartAtOrBefore(int m) const
 {
     for (int i = m; i > 0; --i)
@@ -91,8 +96,11 @@ bool PlaybackPass::start(const Start& request, double now)
         voicing::stage1(tp.records[static_cast<std::size_t>(tp.next)], ctx, t, m, 0, tp.tripletRun);
         tp.trackStart = now;
     }
-    if (hasRepeatEnd(m))
+    repeatsOwed_.assign(static_cast<std::size_t>(doc_.measureCount), -1);
+    if (hasRepeatEnd(m)) {
         repeatsLeft_ = repeatCount(m);
+        repeatsOwed_[static_cast<std::size_t>(m)] = repeatsLeft_;
+    }
     endCount_ = 0;
     stopRequested_ = false;
     endedByItself_ = false;
@@ -108,20 +116,21 @@ void PlaybackPass::advanceMeasure(double now)
 {
     measureStart_ = measureDurationMs_ > 0 ? measureStart_ + measureDurationMs_ : now;
     const int ending = measureIndex_;
-    const bool repeatEnd = hasRepeatEnd(ending);
-    if (repeatEnd && repeatsLeft_ != 0) {
-        if (repeatsLeft_ == -1)
-            repeatsLeft_ = repeatCount(ending);
-        --repeatsLeft_;
+    if (repeatsAgain(ending)) {
+        int& owed = repeatsOwed_[static_cast<std::size_t>(ending)];
+        if (owed == -1)
+            owed = repeatCount(ending);
+        repeatsLeft_ = --owed;
         measureIndex_ = repeatStartAtOrBefore(ending);
     } else {
-        if (repeatEnd)
+        if (hasRepeatEnd(ending))
             repeatsLeft_ = -1;
         if (ending < doc_.measureCount - 1) {
             ++measureIndex_;
         } else if (loopPlay_) {
             measureIndex_ = 0;
             repeatsLeft_ = -1;
+            std::fill(repeatsOwed_.begin(), repeatsOwed_.end(), -1);
         } else {
             measureIndex_ = 0;
             ++endCount_;
@@ -226,7 +235,7 @@ void PlaybackPass::voice(int t)
     int nm = measureIndex_;
     bool hasNext = true;
     if (tp.measureDone) {
-        if (hasRepeatEnd(measureIndex_) && repeatsLeft_ != 0)
+        if (repeatsAgain(measureIndex_))
             nm = repeatStartAtOrBefore(measureIndex_);
         else if (measureIndex_ < doc_.measureCount - 1)
             nm = measureIndex_ + 1;
@@ -299,6 +308,7 @@ void PlaybackPass::jumpTo(int measure, double now)
     setTempoFrom(measure);
     measureStart_ = now;
     repeatsLeft_ = -1;
+    std::fill(repeatsOwed_.begin(), repeatsOwed_.end(), -1); // the user starts the repeats over
     if (measureOf(cursorTrack_, measure).flags & model::kFlagRepeatStart)
         repeatTarget_ = measure;
     for (TrackPlay& tp : tracks_) {

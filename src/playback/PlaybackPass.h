@@ -83,6 +83,8 @@ private:
     int repeatStartAtOrBefore(int m) const;
     bool hasRepeatEnd(int m) const;
     int repeatCount(int m) const;
+    // Whether leaving measure m goes back to its repeat start.
+    bool repeatsAgain(int m) const;
     void finish(bool byItself);
 
     CTabDoc& doc_;
@@ -102,6 +104,9 @@ private:
     double msPerUnit_ = 0;
     int repeatTarget_ = 0;
     int repeatsLeft_ = -1;
+    // Passes still owed by each repeat end: -1 not reached yet, 0 done. One
+    // counter per repeat end, so endings that share a start cannot loop forever.
+    std::vector<int> repeatsOwed_;
     int endCount_ = 0;
     int playMeasure_ = 0;
     int playBeat_ = 0;

@@ -1,7 +1,9 @@
 // Editing in the real window: keys typed into the score view, clicks on the
 // drawn score, the right-click menu, and the toolbars following the cursor.
 #include "CTabView.h"
+#include "CSoundEngine.h"
 #include "Snapshot.h"
+#include "TransportController.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -131,10 +133,12 @@ TEST_F(EditingViewTest, KeysTypedIntoTheViewEditTheScore)
     EXPECT_TRUE(ticked(32858));
     key(Qt::Key_Home);
     EXPECT_EQ(measure(0).beats[2].arpeggio, 2);
+    EXPECT_EQ(state().cursorBeat, 0);
 
     // Space clears the string, Insert and Delete add and take beats.
     key(Qt::Key_Space);
-    EXPECT_EQ(measure(0).beats[2].notes[1].fret, model::kEmptyFret);
+    EXPECT_EQ(measure(0).beats[0].notes[1].fret, model::kEmptyFret);
+    EXPECT_EQ(measure(0).beats[2].notes[1].fret, 14);
     key(Qt::Key_Insert);
     EXPECT_EQ(measure(0).beatCount, 4);
     key(Qt::Key_Delete);
@@ -253,4 +257,40 @@ TEST_F(EditingViewTest, WhatTheKeysRepaintMatchesAFullPaint)
         key(k, mods);
         EXPECT_EQ(staleCount(), 0) << "after key " << k;
     }
+}
+
+TEST_F(EditingViewTest, EnterPlaysFromTheCursorAndRestartsFromTheRememberedMeasure)
+{
+    doc().measureCount = 3;
+    for (int m = 0; m < 3; ++m) {
+        CMesure& x = doc().tracks[0][m];
+        resetMeasureBeats(x, 4);
+        x.beatCount = 4;
+        for (int b = 0; b < 4; ++b)
+            x.beats[b].notes[0].fret = m + b;
+    }
+    view().documentUpdated();
+    view().transport().ensureBank();
+    ASSERT_TRUE(view().transport().engine().isReady());
+
+    state().cursorMeasure = {0, 1};
+    key(Qt::Key_Return);
+    ASSERT_TRUE(view().isPlaying());
+    EXPECT_EQ(view().editor().replayMeasure(), (view::MeasureRef{0, 1}));
+
+    // Keypad + goes on with the music; Enter again starts over at the measure.
+    key(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_TRUE(view().isPlaying());
+    state().cursorMeasure = {0, 2};
+    state().cursorMeasureIndex = 2;
+    key(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(view().isPlaying());
+    EXPECT_EQ(state().cursorMeasure, (view::MeasureRef{0, 1}));
+    EXPECT_EQ(state().cursorString, 2);
+
+    // Space only stops.
+    const CMesure before = doc().tracks[0][1];
+    key(Qt::Key_Space);
+    EXPECT_FALSE(view().isPlaying());
+    EXPECT_EQ(doc().tracks[0][1], before);
 }

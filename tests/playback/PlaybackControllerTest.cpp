@@ -8,7 +8,7 @@ namespace {
 struct ControllerHarness {
     CTabDoc doc;
     RecordingEngine engine;
-    std::mutex lock;
+    std::recursive_mutex lock;
     PlaybackController controller{doc, engine, lock};
 
     ControllerHarness()
@@ -56,7 +56,7 @@ TEST(PlaybackController, BusyScoreSkipsPassesWithoutMovingLaterOnsets)
     ASSERT_TRUE(h.controller.play({}, 0));
     h.ticks(0, 500);
     {
-        std::lock_guard<std::mutex> busy(h.lock); // the interface thread edits for 300 ms
+        std::lock_guard<std::recursive_mutex> busy(h.lock); // the interface thread edits for 300 ms
         h.ticks(501, 800);
     }
     h.ticks(801, 2100);

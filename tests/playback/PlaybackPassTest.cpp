@@ -37,6 +37,21 @@ TEST(PlaybackPass, RepeatCountTwoPlaysThreeTimes)
     EXPECT_NEAR(h.engine.now, 8 * 1000, 2); // 4/4 at 240: a second a measure
 }
 
+TEST(PlaybackPass, EndingsSharingOneStartPlayOnceEachAndEnd)
+{
+    // Two repeat ends after one start (the shape alternate endings take in
+    // imported files): each end sends playback back once, then it goes on.
+    PlayHarness h;
+    markedMeasures(h, 4);
+    h.doc.tracks[0][0].flags |= model::kFlagRepeatStart;
+    h.doc.tracks[0][1].flags |= 1 * 32 + model::kFlagRepeatEnd;
+    h.doc.tracks[0][2].flags |= 1 * 32 + model::kFlagRepeatEnd;
+    ASSERT_TRUE(h.play());
+    h.runToEnd(60000);
+    EXPECT_FALSE(h.pass.isPlaying());
+    EXPECT_EQ(playedMeasures(h.engine), (std::vector<int>{0, 1, 0, 1, 2, 0, 1, 2, 3}));
+}
+
 TEST(PlaybackPass, StartInsideARepeatReturnsToItsStart)
 {
     PlayHarness h;

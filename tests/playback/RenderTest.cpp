@@ -225,7 +225,7 @@ TEST(LivePlayback, ABusyInterfaceThreadMovesNoOnset)
     engine.Open(CSoundEngine::Output::Null);
     ASSERT_TRUE(engine.LoadBank(std::span<const int>(s.doc.slotInstrument.data(), 100), s.doc.slotCount));
     TapEngine tap(engine);
-    std::mutex scoreLock;
+    std::recursive_mutex scoreLock;
     PlaybackController controller(s.doc, tap, scoreLock);
     ASSERT_TRUE(controller.play({}, 0));
 

@@ -1,0 +1,224 @@
+#include "TransportController.h"
+
+#include "CSoundEngine.h"
+#include "CTabDoc.h"
+#include "CTabView.h"
+#include "PlaybackController.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <span>
+
+namespace {
+constexpr int kPollMs = 10;
+constexpr int kAuditionMs = 500;
+constexpr int kAuditionLevel = -400; // -8 dB at the voice once the engine's 4 dB are taken off
+} // namespace
+
+TransportController::TransportController(CTabDoc& doc, CTabView& view, const std::string& baseDirectory,
+                                         Prompter& prompter)
+    : doc_(doc), view_(view), engine_(std::make_unique<CSoundEngine>(baseDirectory, &prompter))
+{
+    engine_->Open(CSoundEngine::outputFromEnvironment());
+    controller_ = std::make_unique<PlaybackController>(doc_, *engine_, scoreLock_);
+    poller_.setInterval(kPollMs);
+    connect(&poller_, &QTimer::timeout, this, &TransportController::poll);
+}
+
+TransportController::~TransportController()
+{
+    poller_.stop();
+    controller_.reset();
+    engine_->Shutdown();
+}
+
+bool TransportController::isPlaying() const
+{
+    return controller_->isPlaying();
+}
+
+void TransportController::scoreReplaced()
+{
+    bankWanted_ = true;
+    // Loading reads a few hundred files: let the window show first.
+    QTimer::singleShot(0, this, [this] { ensureBank(); });
+}
+
+void TransportController::releaseBank()
+{
+    stopPlayback();
+    engine_->ReleaseBank();
+    loadedSlots_.clear();
+    bankWanted_ = true;
+}
+
+void TransportController::ensureBank()
+{
+    const std::vector<int> codes(doc_.slotInstrument.begin(),
+                                 doc_.slotInstrument.begin() + std::clamp(doc_.slotCount, 0, model::kMaxSlots));
+    if (!bankWanted_ && codes == loadedSlots_)
+        return;
+    bankWanted_ = false;
+    loadedSlots_ = codes;
+    engine_->LoadBank(std::span<const int>(doc_.slotInstrument.data(), doc_.slotInstrument.size()), doc_.slotCount);
+}
+
+void TransportController::playFrom(bool fromStart)
+{
+    ensureBank();
+    if (!engine_->isReady())
+        return; // no device or no bank: the play commands do nothing
+    view::ViewState& state = view_.state();
+    stopPlayback();
+    PlaybackPass::Start start;
+    start.measure = fromStart ? 0 : state.cursorMeasure.measure;
+    start.fromStart = fromStart;
+    start.cursorTrack = state.cursorTrack;
+    start.loopPlay = loopPlay_;
+    if (fromStart) {
+        state.cursorMeasure = {state.cursorTrack, 0};
+        state.cursorMeasureIndex = 0;
+        state.cursorBeat = 0;
+    }
+    if (!controller_->play(start)) {
+        view_.requestRedraw(view::kRedrawLayout);
+        return;
+    }
+    shownMeasure_ = controller_->playMeasure();
+    shownBeat_ = -1;
+    state.cursorMeasure = {state.cursorTrack, shownMeasure_};
+    wasPlaying_ = true;
+    view_.setPlaying(true);
+    view_.showPlayPosition(shownMeasure_, 0);
+    poller_.start();
+}
+
+void TransportController::stopPlayback()
+{
+    if (!wasPlaying_ && !controller_->isPlaying())
+        return;
+    controller_->stop();
+    poller_.stop();
+    wasPlaying_ = false;
+    // The cursor stays on the measure that was playing, at its first beat.
+    view::ViewState& state = view_.state();
+    const int measure = std::clamp(state.cursorMeasureIndex, 0, std::max(doc_.measureCount - 1, 0));
+    state.cursorMeasure = {state.cursorTrack, measure};
+    state.cursorMeasureIndex = measure;
+    state.cursorBeat = 0;
+    view_.setPlaying(false);
+    emit view_.stateChanged();
+}
+
+void TransportController::finishedByItself()
+{
+    poller_.stop();
+    wasPlaying_ = false;
+    engine_->StopOutput();
+    view::ViewState& state = view_.state();
+    state.cursorMeasure = {state.cursorTrack, 0};
+    state.cursorMeasureIndex = 0;
+    state.cursorBeat = 0;
+    view_.setPlaying(false);
+    view_.scroll(view::ScrollRequest::PageUp, false);
+    emit view_.stateChanged();
+}
+
+void TransportController::poll()
+{
+    if (!controller_->isPlaying()) {
+        if (wasPlaying_) {
+            if (controller_->takeEndedByItself())
+                finishedByItself();
+            else
+                stopPlayback();
+        }
+        return;
+    }
+    view::ViewState& state = view_.state();
+    // A click on another measure while the music plays: playback goes there.
+    if (state.cursorMeasure.measure != shownMeasure_) {
+        shownMeasure_ = state.cursorMeasure.measure;
+        controller_->requestJump(shownMeasure_);
+        view_.showPlayPosition(shownMeasure_, 0);
+        return;
+    }
+    const int measure = controller_->playMeasure();
+    const int beat = controller_->playBeat();
+    if (measure == shownMeasure_ && beat == shownBeat_)
+        return;
+    shownMeasure_ = measure;
+    shownBeat_ = beat;
+    state.cursorMeasure = {state.cursorTrack, measure};
+    view_.showPlayPosition(measure, beat);
+}
+
+void TransportController::goToStart()
+{
+    view::ViewState& state = view_.state();
+    state.cursorMeasure = {state.cursorTrack, 0};
+    state.cursorMeasureIndex = 0;
+    state.cursorBeat = 0;
+    while (view_.scroll(view::ScrollRequest::PageUp, false)) {
+    }
+    view_.requestRedraw(state.isPlaying ? view::kRedrawScrollPlaying : view::kRedrawLayout);
+    emit view_.stateChanged();
+}
+
+void TransportController::goToEnd()
+{
+    stopPlayback();
+    view::ViewState& state = view_.state();
+    const int last = std::max(doc_.measureCount - 1, 0);
+    state.cursorMeasure = {state.cursorTrack, last};
+    state.cursorMeasureIndex = last;
+    const auto& track = doc_.tracks[static_cast<std::size_t>(state.cursorTrack)];
+    state.cursorBeat = last < track.GetSize() ? std::max(track[last].beatCount - 1, 0) : 0;
+    const view::ScoreLayout* layout = &view_.layout();
+    while (layout->lineOfMeasure(last) < 0 || layout->lineOfMeasure(last) > layout->lastLine() - 1) {
+        if (!view_.scroll(view::ScrollRequest::LineDown, false))
+            break;
+        layout = &view_.layout();
+    }
+    view_.requestRedraw(view::kRedrawLayout);
+    emit view_.stateChanged();
+}
+
+void TransportController::toggleLoop()
+{
+    loopPlay_ = !loopPlay_;
+    controller_->setLoopPlay(loopPlay_);
+}
+
+void TransportController::audition()
+{
+    ensureBank();
+    if (isPlaying() || !engine_->isReady())
+        return;
+    const view::ViewState& state = view_.state();
+    const auto& track = doc_.tracks[static_cast<std::size_t>(state.cursorTrack)];
+    if (state.cursorMeasure.measure < 0 || state.cursorMeasure.measure >= track.GetSize())
+        return;
+    const CMesure& measure = track[state.cursorMeasure.measure];
+    if (state.cursorBeat < 0 || state.cursorBeat >= std::min(measure.beatCount, measure.beats.GetSize()))
+        return;
+    const CAccord& beat = measure.beats[state.cursorBeat];
+    std::vector<std::pair<int, int>> started;
+    for (int s = 0; s < 6; ++s) {
+        if (beat.notes[s].isEmpty())
+            continue;
+        const int index = engine_->SampleIndex(doc_, beat, s, state.cursorTrack);
+        if (index >= CSoundEngine::kNoSample)
+            continue;
+        engine_->SetFrequency(measure.instrumentSlot, index, 22050);
+        engine_->SetVolume(measure.instrumentSlot, index, kAuditionLevel);
+        engine_->StartNow(measure.instrumentSlot, index, 0);
+        started.emplace_back(measure.instrumentSlot, index);
+    }
+    // The window stays responsive: the stop comes from a timer.
+    QTimer::singleShot(kAuditionMs, this, [this, started] {
+        for (auto [slot, index] : started)
+            engine_->StopNow(slot, index);
+    });
+}
