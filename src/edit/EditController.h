@@ -22,7 +22,9 @@ namespace edit {
 // and repaints at the redraw level left in the view state.
 //
 // The layout passed in is the one on screen, computed from the current score
-// and view state; movements between lines and scrolls read it.
+// and view state; movements between lines and scrolls read it. Calls may
+// change the score while playback reads it (keypad + and - do not stop the
+// music): the caller holds the score lock around them.
 class EditController {
 public:
     EditController(CTabDoc& doc, view::ViewState& state);
