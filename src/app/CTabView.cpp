@@ -10,8 +10,8 @@
 #include <QScrollBar>
 
 #include <algorithm>
-#include <mutex>
 #include <chrono>
+#include <mutex>
 
 CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), app_(app), doc_(doc)
 {
