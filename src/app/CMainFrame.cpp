@@ -156,7 +156,9 @@ void CMainFrame::createMenus()
         "QMenu::item { padding: 4px 28px 4px 26px; }"
         "QMenu::item:selected { background: rgb(177, 204, 247); color: black; }"
         "QMenu::separator { height: 1px; background: rgb(190, 205, 235); margin: 3px 6px; }"
-        "QMenu::icon { padding-left: 4px; }"));
+        "QMenu::icon { padding-left: 4px; }"
+        // A ticked item with a picture shows the picture pressed in.
+        "QMenu::icon:checked { background: rgb(177, 204, 247); border: 1px inset rgb(90, 110, 160); }"));
 
     for (const MenuDef& def : CommandTable::menuBar()) {
         QMenu* menu = bar->addMenu(menuText(def.title));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 
 CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), app_(app), doc_(doc)
 {
@@ -26,6 +27,9 @@ CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrol
     setClock(nullptr);
     ViewSettings::load(state_);
     transport_ = std::make_unique<TransportController>(doc_, *this, app_.baseDirectory(), app_.prompter());
+    edit_.setPlayback(this);
+    edit_.setAmountDialog(&editDialogs_);
+    edit_.setArpeggioDialog(&editDialogs_);
     doc_.setListener(this);
 }
 
@@ -131,6 +135,16 @@ bool CTabView::onCommand(int id)
         switchToTrack(track);
         return true;
     }
+    bool edited = false;
+    edit::EditOutcome outcome;
+    {
+        std::lock_guard<std::recursive_mutex> lock(transport_->scoreLock());
+        outcome = edit_.command(id, &edited);
+    }
+    if (edited) {
+        applyEdit(outcome);
+        return true;
+    }
     if (id >= cmd::BackgroundGreen && id <= cmd::BackgroundRelief) {
         state_.chooseBackground(id - cmd::BackgroundGreen);
         requestRedraw(state_.redrawLevel);
@@ -196,6 +210,10 @@ bool CTabView::onCommand(int id)
 
 bool CTabView::onUpdateCommand(int id, CommandState& state)
 {
+    if (const std::optional<bool> checked = edit_.checked(id)) {
+        state.checked = *checked;
+        return true;
+    }
     if (const int track = CommandTable::trackOfCommand(id); track >= 0) {
         state.checked = track == state_.cursorTrack;
         return true;

@@ -2,7 +2,10 @@
 
 #include "CommandTarget.h"
 #include "DocumentListener.h"
+#include "EditController.h"
+#include "PlaybackControl.h"
 #include "QPainterCanvas.h"
+#include "QtEditDialogs.h"
 #include "RedrawPlan.h"
 #include "ScoreLayout.h"
 #include "ViewScroll.h"
@@ -27,7 +30,10 @@ class TransportController;
 // and this widget's size and fonts), the painter, the scrolling rules and the
 // redraw levels. However little of the window a request repaints, the window
 // always shows what a full paint of the current state would show.
-class CTabView : public QAbstractScrollArea, public DocumentListener, public CommandTarget {
+class CTabView : public QAbstractScrollArea,
+                 public DocumentListener,
+                 public CommandTarget,
+                 public edit::PlaybackControl {
     Q_OBJECT
 public:
     CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent = nullptr);
@@ -82,9 +88,16 @@ public:
     // The frame's size or state changed: everything is measured again.
     void relayout();
 
-    // ---- DocumentListener ----
+    // ---- editing: keys, note commands, mouse ----
+    // The editing core working on this view's state; tests give it their
+    // own dialogs through it.
+    edit::EditController& editor() { return edit_; }
+
+    // ---- DocumentListener and edit::PlaybackControl ----
     bool isWindowUp() const override { return true; }
     void stopPlayback() override { Stop(); }
+    // Enter: the play command, from the cursor.
+    void play() override;
     void releaseSamples() override;
     void clearCursorMeasure() override { hasCursorMeasure_ = false; }
     void resetCursor() override;
@@ -114,6 +127,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    // Hear the beat under the cursor (the click before has put it there).
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     // The view scrolls by lines and repaints itself; Qt must not shift pixels.
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -146,6 +163,8 @@ private:
     void wheel(int angleDelta);
     void afterScroll();
     void clampCursor();
+    // Repaints as an editing action asked and brings the toolbars up to date.
+    void applyEdit(const edit::EditOutcome& outcome);
 
     CTabApp& app_;
     CTabDoc& doc_;
@@ -166,4 +185,7 @@ private:
 
     Clock clock_;
     std::int64_t loadTime_ = -kLoadGuardMs;
+
+    QtEditDialogs editDialogs_{this};
+    edit::EditController edit_{doc_, state_};
 };

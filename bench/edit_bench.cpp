@@ -1,0 +1,132 @@
+// What one keystroke costs on a 1000-measure score (4 tracks, 8 eighths of
+// three notes per measure): the edit, the new layout of the whole score and
+// the paint of the window showing the cursor (1920 x 1080 and 1280 x 800), as
+// the view does it. The edit alone is measured too.
+#include "CTabDoc.h"
+#include "EditController.h"
+#include "QPainterCanvas.h"
+#include "ScoreFactory.h"
+#include "ScoreLayout.h"
+#include "ScorePainter.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Session {
+    CTabDoc doc;
+    view::ViewState state;
+    edit::EditController edit{doc, state};
+    QImage image;
+    QPainter painter;
+    QPainterCanvas canvas{painter};
+    view::DeviceMetrics device;
+
+    explicit Session(int width = 1920, int height = 1080) : image(width, height, QImage::Format_RGB32)
+    {
+        painter.begin(&image);
+        factory::denseScore(doc, 4, 1000, 8, 3);
+        device.width = image.width();
+        device.height = image.height();
+        device.fonts = &canvas;
+        state.resetForNewScore();
+        // Half-way through the score, cursor on the third line shown.
+        state.firstLine = state.scrollPosition = 80;
+        const view::ScoreLayout l = layout();
+        state.cursorMeasure = {0, l.lineStart(82) + 1};
+        state.cursorBeat = 2;
+        state.cursorString = 1;
+        paint(l); // warm the glyph and background caches
+    }
+    view::ScoreLayout layout() const { return view::ScoreLayout::compute(doc, state, device); }
+    void paint(const view::ScoreLayout& l)
+    {
+        view::ScorePainter(canvas, doc, state, l).paint();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    // What the window does for a key: the edit on the layout on screen, then
+    // a new layout and a paint when the edit asks for one.
+    view::ScoreLayout keystroke(const view::ScoreLayout& onScreen, edit::KeyPress key)
+    {
+        const edit::EditOutcome out = edit.keyDown(key, onScreen);
+        view::ScoreLayout next = layout();
+        if (out.repaint)
+            paint(next);
+        return next;
+    }
+};
+
+void BM_KeystrokeDigit(benchmark::State& bm)
+{
+    Session s(static_cast<int>(bm.range(0)), static_cast<int>(bm.range(1)));
+    view::ScoreLayout l = s.layout();
+    int digit = 0;
+    for (auto _ : bm)
+        l = s.keystroke(l, {edit::Key::Digit, digit++ % 10});
+}
+BENCHMARK(BM_KeystrokeDigit)->Args({1920, 1080})->Args({1280, 800})->Unit(benchmark::kMillisecond);
+
+// The same window painted with no edit and no new layout: what the paint
+// alone costs, for comparison with the keystrokes.
+void BM_PaintOnly(benchmark::State& bm)
+{
+    Session s(static_cast<int>(bm.range(0)), static_cast<int>(bm.range(1)));
+    const view::ScoreLayout l = s.layout();
+    for (auto _ : bm)
+        s.paint(l);
+}
+BENCHMARK(BM_PaintOnly)->Args({1920, 1080})->Args({1280, 800})->Unit(benchmark::kMillisecond);
+
+// The editing alone, without layout or paint: digits and moves along a line.
+void BM_EditOnly(benchmark::State& bm)
+{
+    Session s;
+    const view::ScoreLayout l = s.layout();
+    int n = 0;
+    for (auto _ : bm) {
+        const edit::Key key = n % 3 == 0 ? edit::Key::Digit : (n % 3 == 1 ? edit::Key::Right : edit::Key::Left);
+        benchmark::DoNotOptimize(s.edit.keyDown({key, n % 10}, l));
+        ++n;
+    }
+}
+BENCHMARK(BM_EditOnly);
+
+void BM_KeystrokeLeftRight(benchmark::State& bm)
+{
+    Session s;
+    view::ScoreLayout l = s.layout();
+    bool right = true;
+    for (auto _ : bm) {
+        l = s.keystroke(l, {right ? edit::Key::Right : edit::Key::Left, 0});
+        right = !right;
+    }
+}
+BENCHMARK(BM_KeystrokeLeftRight)->Unit(benchmark::kMillisecond);
+
+// Insert and Delete in turn: each reshapes a measure and asks for a full relayout.
+void BM_KeystrokeInsertDelete(benchmark::State& bm)
+{
+    Session s;
+    view::ScoreLayout l = s.layout();
+    bool insert = true;
+    for (auto _ : bm) {
+        l = s.keystroke(l, {insert ? edit::Key::Insert : edit::Key::Delete, 0});
+        insert = !insert;
+    }
+}
+BENCHMARK(BM_KeystrokeInsertDelete)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

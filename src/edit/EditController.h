@@ -1,0 +1,94 @@
+#pragma once
+
+#include "CTabDoc.h"
+#include "EditCursor.h"
+#include "EditHooks.h"
+#include "EditKey.h"
+#include "EditOutcome.h"
+#include "MousePlacement.h"
+#include "NoteCommands.h"
+#include "ScoreLayout.h"
+#include "ViewState.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace edit {
+
+// Editing the score through the view's cursor: every key of the score view,
+// the beat and measure commands, the note attribute commands with their
+// update handlers, and cursor placement by the mouse. Plain C++: the window
+// maps its events to these calls, lays the score out again after a change
+// and repaints at the redraw level left in the view state.
+//
+// The layout passed in is the one on screen, computed from the current score
+// and view state; movements between lines and scrolls read it. Calls may
+// change the score while playback reads it (keypad + and - do not stop the
+// music): the caller holds the score lock around them.
+class EditController {
+public:
+    EditController(CTabDoc& doc, view::ViewState& state);
+
+    void setPlayback(PlaybackControl* playback) { hooks_.playback = playback; }
+    void setAmountDialog(AmountDialog* dialog) { hooks_.amount = dialog; }
+    void setArpeggioDialog(ArpeggioDialog* dialog) { hooks_.arpeggio = dialog; }
+
+    // A key pressed in the score view.
+    EditOutcome keyDown(const KeyPress& key, const view::ScoreLayout& layout);
+
+    // Commands served here: the note attributes, "Insérer", "Supprimer" and
+    // "&Insérer une mesure". False in `handled` for any other id.
+    EditOutcome command(int id, bool* handled = nullptr);
+    // Update handler: whether the command shows checked at the cursor;
+    // nothing when the command has no update handler here.
+    std::optional<bool> checked(int id) const { return notes_.checked(id); }
+
+    // Mouse button released at (x, y) in the view's coordinates.
+    EditOutcome mouseRelease(int x, int y, const view::ScoreLayout& layout, std::int64_t nowMs)
+    {
+        return mouse_.place(x, y, layout, nowMs);
+    }
+    // A score was opened or created at this time: clicks just after are ignored.
+    void scoreLoaded(std::int64_t nowMs) { mouse_.scoreLoaded(nowMs); }
+
+    // Where Enter starts playback from: kept for the whole run, not per score.
+    view::MeasureRef replayMeasure() const { return replayMeasure_; }
+    int replayTrack() const { return replayTrack_; }
+
+    // The single keys, also used by the window's commands and by tests.
+    EditOutcome typeDigit(int digit);
+    EditOutcome clearNote();
+    EditOutcome moveLeft(const view::ScoreLayout& layout);
+    EditOutcome moveRight(const view::ScoreLayout& layout);
+    EditOutcome moveUp(const view::ScoreLayout& layout);
+    EditOutcome moveDown(const view::ScoreLayout& layout);
+    EditOutcome pageUp(const view::ScoreLayout& layout);
+    EditOutcome pageDown(const view::ScoreLayout& layout);
+    EditOutcome insertBeat();
+    EditOutcome deleteBeatOrMeasure();
+    EditOutcome insertMeasure();
+    EditOutcome lengthen();
+    EditOutcome shorten();
+    EditOutcome replay();
+
+private:
+    // One action's bookkeeping: the redraw level is the lowest any of its
+    // steps asked for (a scroll during playback asks for its own level).
+    class Action;
+
+    bool playing() const { return state_.isPlaying; }
+    EditOutcome changeDuration(int step);
+    EditOutcome runNoteCommandFromKey(int id);
+    void placeholderPass(int measure);
+
+    CTabDoc& doc_;
+    view::ViewState& state_;
+    EditHooks hooks_;
+    NoteCommands notes_;
+    MousePlacement mouse_;
+    bool replaySet_ = false;
+    view::MeasureRef replayMeasure_;
+    int replayTrack_ = 0;
+};
+
+} // namespace edit
