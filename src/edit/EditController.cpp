@@ -487,9 +487,10 @@ EditOutcome EditController::deleteBeatOrMeasure()
         if (state_.cursorBeat >= m.beatCount)
             state_.cursorBeat = m.beatCount - 1;
         a.changed();
-    } else if (i < doc_.measureCount - 1) {
+    } else if (i < doc_.measureCount - 1 && !otherTracksPlayIn(doc_, i, state_.cursorTrack)) {
         // An empty or one-beat measure goes as a whole, in every track; the
-        // cursor stays in place and so shows the measure that followed.
+        // cursor stays in place and so shows the measure that followed. Not
+        // when another track plays in it: its notes would go unseen.
         doc_.isSaved = 0;
         deleteMeasure(doc_, i);
         if (state_.cursorMeasureIndex > 0)

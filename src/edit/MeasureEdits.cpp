@@ -123,6 +123,20 @@ void deleteMeasure(CTabDoc& doc, int at)
     doc.measureCount = std::max(doc.measureCount - 1, 1);
 }
 
+bool otherTracksPlayIn(const CTabDoc& doc, int at, int exceptTrack)
+{
+    for (int t = 0; t < tracksInUse(doc); ++t) {
+        const auto& measures = doc.tracks[static_cast<std::size_t>(t)];
+        if (t == exceptTrack || at < 0 || at >= measures.GetSize())
+            continue;
+        const CMesure& m = measures[at];
+        for (int b = 0; b < std::min(m.beatCount, m.beats.GetSize()); ++b)
+            if (!m.beats[b].isRest && !m.beats[b].hasNoFrets())
+                return true;
+    }
+    return false;
+}
+
 void insertMeasure(CTabDoc& doc, int at)
 {
     for (int t = 0; t < tracksInUse(doc); ++t) {

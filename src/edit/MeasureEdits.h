@@ -44,6 +44,9 @@ void deleteBeat(CMesure& measure, int at);
 // Removes measure `at` from every track in use and renumbers the rest.
 void deleteMeasure(CTabDoc& doc, int at);
 
+// Whether any track in use but `exceptTrack` plays a note in measure `at`.
+bool otherTracksPlayIn(const CTabDoc& doc, int at, int exceptTrack);
+
 // Inserts a measure of rests at `at` in every track in use, taking its time
 // signature, tempo and instrument from the measure it pushes up, and renumbers.
 void insertMeasure(CTabDoc& doc, int at);

@@ -110,6 +110,7 @@ TEST(DeleteKey, AOneBeatMiddleMeasureGoesInEveryTrack)
     for (int t = 0; t < 2; ++t)
         for (int m = 0; m < 5; ++m)
             e.setBeats(t, m, {et::beat(6, {{t, m}})});
+    e.setBeats(1, 3, {et::rest(6)}); // the other track only rests there
     e.cursorAt(0, 3, 0, 0);
     e.state.cursorMeasureIndex = 0;
     e.doc.isSaved = 1;
@@ -124,6 +125,20 @@ TEST(DeleteKey, AOneBeatMiddleMeasureGoesInEveryTrack)
     EXPECT_EQ(e.state.cursorMeasure, (MeasureRef{0, 3}));
     EXPECT_EQ(e.state.cursorMeasureIndex, 2);
     EXPECT_EQ(e.state.redrawLevel, view::kRedrawAll);
+}
+
+TEST(DeleteKey, AMeasureAnotherTrackPlaysInStays)
+{
+    et::Editor e;
+    e.score(2, 5);
+    for (int t = 0; t < 2; ++t)
+        for (int m = 0; m < 5; ++m)
+            e.setBeats(t, m, {et::beat(6, {{t, m}})});
+    e.cursorAt(0, 3, 0, 0);
+    e.key(Key::Delete);
+    EXPECT_EQ(e.doc.measureCount, 5);
+    EXPECT_EQ(e.noteAt(1, 3, 0, 1).fret, 3);
+    EXPECT_EQ(e.noteAt(0, 3, 0, 0).fret, 3);
 }
 
 TEST(DeleteKey, TheLastMeasureStays)
