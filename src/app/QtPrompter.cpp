@@ -6,12 +6,27 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
+}
+
+// Runs a box on top of everything: some window managers stack a box asked
+// for while the main window maps itself underneath it, and the box then
+// takes every key unseen.
+void runOnTop(QMessageBox& box)
+{
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+    box.exec();
 }
 
 } // namespace
@@ -23,8 +38,7 @@ bool QtPrompter::askYesNo(const std::string& text)
     QPushButton* yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    runOnTop(box);
     return box.clickedButton() == yes;
 }
 
@@ -37,6 +51,5 @@ void QtPrompter::showMessage(const std::string& text)
 {
     QMessageBox box(QMessageBox::Warning, CommandTable::kTitle, qs(text), QMessageBox::NoButton, parent_);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    runOnTop(box);
 }
