@@ -101,6 +101,19 @@ void CTabView::scheduleUpdate()
         viewport()->update(region);
         return;
     }
+    case view::RedrawPlan::Area::CursorLines: {
+        // The line the cursor was painted on and the one it is on now.
+        const auto spot = view::ScorePainter::locateCursor(doc_, state_, l);
+        const view::LineRecord* before = l.recordOfLine(paintedCursor_.line);
+        if (!spot || !before) {
+            viewport()->update();
+            return;
+        }
+        QRegion region(toQRect(view::ScorePainter::lineBand(*before, l.units())));
+        region += toQRect(view::ScorePainter::lineBand(*spot->line, l.units()));
+        viewport()->update(region);
+        return;
+    }
     case view::RedrawPlan::Area::PlayMarker: {
         QRegion region;
         if (paintedMarker_)
@@ -131,7 +144,7 @@ void CTabView::rememberPainted(const view::ScoreLayout& layout)
             paintedMarker_ = toQRect(view::ScorePainter::playMarkerBounds(*spot, layout.units()));
 }
 
-void CTabView::paintEvent(QPaintEvent*)
+void CTabView::paintEvent(QPaintEvent* event)
 {
     if (viewport()->width() <= 0 || viewport()->height() <= 0)
         return;
@@ -139,7 +152,11 @@ void CTabView::paintEvent(QPaintEvent*)
     {
         QPainter painter(viewport());
         QPainterCanvas canvas(painter);
-        view::ScorePainter(canvas, doc_, state_, l).paint();
+        view::ScorePainter score(canvas, doc_, state_, l);
+        // Qt clips to the repainted band; lines that cannot reach it are skipped.
+        const QRect band = event->rect();
+        score.limitToRows(band.top(), band.bottom());
+        score.paint();
     }
     rememberPainted(l);
     plan_.painted();

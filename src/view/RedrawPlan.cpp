@@ -4,8 +4,14 @@ namespace view {
 
 void RedrawPlan::widen(Area area)
 {
+    const bool cursorKinds = (area_ == Area::Cursor || area_ == Area::CursorLines) &&
+                             (area == Area::Cursor || area == Area::CursorLines);
     if (area_ == Area::None || area == Area::Whole)
         area_ = area;
+    else if (area_ == area || area == Area::None)
+        return;
+    else if (cursorKinds)
+        area_ = Area::CursorLines; // the cursor's lines hold its cells
     else if (area_ != area && area != Area::None)
         area_ = Area::Whole; // the marker and the cursor together: no cheap union worth keeping
 }
@@ -24,7 +30,7 @@ void RedrawPlan::request(int level, bool multiTrack, bool cursorOnly)
         widen(Area::Whole);
         break;
     case kRedrawContents:
-        widen(cursorOnly ? Area::Cursor : Area::Whole);
+        widen(cursorOnly ? Area::Cursor : (multiTrack ? Area::Whole : Area::CursorLines));
         break;
     case kRedrawPlayMarker:
         widen(Area::PlayMarker);

@@ -37,16 +37,39 @@ void ScorePainter::paint()
     inCursorMeasure_ = false;
     cursor_ = locateCursor(doc_, state_, layout_);
     drawBackground();
-    if (layout_.showsTitle() && !state_.isPlaying)
+    if (layout_.showsTitle() && !state_.isPlaying && rowsFrom_ <= units_.drawRect.top + 12 * units_.u)
         drawTitleBlock();
     for (const LineRecord& line : layout_.lineRecords())
-        drawStaff(line);
+        if (reaches(line))
+            drawStaff(line);
     for (const LineRecord& line : layout_.lineRecords())
-        drawMeasures(line);
+        if (reaches(line))
+            drawMeasures(line);
     if (cursor_ && cursor_->square)
         drawCursor(*cursor_);
     if (state_.isPlaying)
         paintPlayMarker();
+}
+
+void ScorePainter::limitToRows(int y0, int y1)
+{
+    rowsFrom_ = y0;
+    rowsTo_ = y1;
+}
+
+Rect ScorePainter::lineBand(const LineRecord& line, const ViewUnits& units)
+{
+    // Above the staff: measure numbers, tempo marks, bends and their amounts;
+    // below it: stems, beams, ties and triplet signs (under 4.5 u).
+    const int bottom = line.firstOfGroup ? std::max(line.bottom(), line.groupBottom) : line.bottom();
+    return {units.drawRect.left - 2 * static_cast<int>(units.u), line.top - static_cast<int>(std::ceil(5 * units.u)),
+            units.drawRect.right + 2 * static_cast<int>(units.u), bottom + static_cast<int>(std::ceil(5 * units.u))};
+}
+
+bool ScorePainter::reaches(const LineRecord& line) const
+{
+    const Rect band = lineBand(line, units_);
+    return band.bottom >= rowsFrom_ && band.top <= rowsTo_;
 }
 
 std::optional<CursorSpot> ScorePainter::locateCursor(const CTabDoc& doc, const ViewState& state, const ScoreLayout& layout)

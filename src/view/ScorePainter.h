@@ -4,6 +4,7 @@
 #include "ScoreLayout.h"
 #include "ViewState.h"
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -45,6 +46,12 @@ public:
 
     // The whole view, as every redraw level must end up showing.
     void paint();
+    // Only what can reach the rows y0..y1 of the page is drawn by paint():
+    // for a window repainting one band of itself, the pixels there come out
+    // as a full paint leaves them.
+    void limitToRows(int y0, int y1);
+    // The rows a line's own drawing can reach (staff, marks above it, rhythm below).
+    static Rect lineBand(const LineRecord& line, const ViewUnits& units);
     // Only the play-position marker (drawn by paint() while playing).
     void paintPlayMarker();
 
@@ -69,6 +76,8 @@ private:
         int previous = 0;  // from the previous beat (or the measure's lead-in)
         bool drums = false;
     };
+
+    bool reaches(const LineRecord& line) const;
 
     void drawBackground();
     void drawTitleBlock();
@@ -124,6 +133,8 @@ private:
     const ViewUnits& units_;
 
     bool inCursorMeasure_ = false;
+    int rowsFrom_ = std::numeric_limits<int>::min();
+    int rowsTo_ = std::numeric_limits<int>::max();
     double bendEndX_ = 0;
     double vibratoEndX_ = 0;
     std::optional<CursorSpot> cursor_;

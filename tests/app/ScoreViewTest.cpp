@@ -183,14 +183,27 @@ TEST_F(ScoreViewTest, CursorMovesInsideAMeasureRepaintOnlyItsCells)
     EXPECT_FALSE(state().cursorMovedInMeasure);
     EXPECT_EQ(differingPixels(shown, fullPaint()), 0);
 
-    // Into the next measure: its colour changes, so all of it is painted.
+    // Into the next measure: its colour changes, so its whole line is painted.
     state().cursorMeasure = {0, 1};
     state().cursorBeat = 0;
     state().cursorMovedInMeasure = true;
     view().requestRedraw(view::kRedrawContents);
     const QImage next = screen();
-    EXPECT_EQ(spy.regions.back().boundingRect(), whole);
+    const QRect line = spy.regions.back().boundingRect();
+    EXPECT_EQ(line.width(), whole.width());
+    EXPECT_LT(line.height(), whole.height() / 2);
     EXPECT_EQ(differingPixels(next, fullPaint()), 0);
+
+    // A fret typed on the next line: that line and the one the cursor left.
+    const view::ScoreLayout& l = view().layout();
+    ASSERT_GT(l.lastScoreLine(), 1);
+    state().cursorMeasure = {0, l.lineStart(2)};
+    state().cursorMovedInMeasure = false;
+    doc().tracks[0][l.lineStart(2)].beats[0].notes[1].fret = 9;
+    view().requestRedraw(view::kRedrawContents);
+    const QImage typed = screen();
+    EXPECT_LT(spy.regions.back().boundingRect().height(), whole.height());
+    EXPECT_EQ(differingPixels(typed, fullPaint()), 0);
 }
 
 TEST_F(ScoreViewTest, ScrollBarFollowsTheLayoutAndMovesTheCursor)

@@ -39,6 +39,10 @@ TEST(RedrawPlan, RequestsMergeIntoTheMostAnyAskedFor)
     EXPECT_EQ(p.area(), Area::Cursor);
     p.request(kRedrawContents, false, true);
     EXPECT_EQ(p.area(), Area::Cursor);
+    p.request(kRedrawContents, false); // a change at the cursor: its lines hold the cursor cells too
+    EXPECT_EQ(p.area(), Area::CursorLines);
+    p.request(kRedrawContents, false, true);
+    EXPECT_EQ(p.area(), Area::CursorLines);
     p.request(kRedrawPlayMarker, false); // cursor and marker together: all of it
     EXPECT_EQ(p.area(), Area::Whole);
     EXPECT_FALSE(p.needsLayout());
