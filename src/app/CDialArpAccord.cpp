@@ -1,8 +1,8 @@
 #include "CDialArpAccord.h"
 
-#include <QDialogButtonBox>
+#include "DialogLayout.h"
+
 #include <QGroupBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -19,16 +19,7 @@ CDialArpAccord::CDialArpAccord(QWidget* parent) : QDialog(parent)
     inGroup->addWidget(up_);
     inGroup->addWidget(down_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* column = new QVBoxLayout(this);
-    column->addWidget(group);
-    column->addWidget(buttons);
+    layOutWithOkCancel(*this, group);
 }
 
 int CDialArpAccord::direction() const

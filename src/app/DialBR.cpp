@@ -1,10 +1,10 @@
 #include "DialBR.h"
 
-#include <QDialogButtonBox>
+#include "DialogLayout.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -62,16 +62,7 @@ DialBR::DialBR(QWidget* parent) : QDialog(parent)
     auto* inGroup = new QHBoxLayout(group);
     inGroup->addWidget(spin_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Annuler"), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* column = new QVBoxLayout(this);
-    column->addWidget(group);
-    column->addWidget(buttons);
+    layOutWithOkCancel(*this, group);
     spin_->setFocus();
 }
 

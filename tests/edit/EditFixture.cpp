@@ -2,23 +2,6 @@
 
 namespace et {
 
-CAccord beat(int code, std::initializer_list<std::pair<int, int>> notes)
-{
-    CAccord b;
-    b.durationCode = code;
-    for (const auto& [slot, fret] : notes)
-        b.notes[slot].fret = fret;
-    return b;
-}
-
-CAccord rest(int code)
-{
-    CAccord b;
-    b.durationCode = code;
-    b.isRest = 1;
-    return b;
-}
-
 std::vector<CAccord> fourQuarters(int fret)
 {
     return {beat(4, {{0, fret}}), beat(4, {{0, fret}}), beat(4, {{0, fret}}), beat(4, {{0, fret}})};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BeatBuilders.h"
+
 #include "CTabDoc.h"
 #include "EditController.h"
 #include "RecordingCanvas.h"
@@ -14,9 +16,8 @@
 
 namespace et {
 
-// A beat of `code` with notes given as {note slot 0..5, fret}.
-CAccord beat(int code, std::initializer_list<std::pair<int, int>> notes = {});
-CAccord rest(int code);
+using builders::beat;
+using builders::rest;
 std::vector<CAccord> fourQuarters(int fret = 1);
 
 // Answers the dialogs from a script and counts how often they were shown.

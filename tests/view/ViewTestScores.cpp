@@ -2,23 +2,6 @@
 
 namespace vt {
 
-CAccord beat(int code, std::initializer_list<std::pair<int, int>> notes)
-{
-    CAccord b;
-    b.durationCode = code;
-    for (const auto& [string, fret] : notes)
-        b.notes[string].fret = fret;
-    return b;
-}
-
-CAccord rest(int code)
-{
-    CAccord b;
-    b.durationCode = code;
-    b.isRest = 1;
-    return b;
-}
-
 void score(CTabDoc& doc, int tracks, int measures, std::vector<int> instruments)
 {
     doc.OnNewDocument();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BeatBuilders.h"
+
 #include "CTabDoc.h"
 #include "RecordingCanvas.h"
 #include "ScoreLayout.h"
@@ -13,9 +15,8 @@
 // Small scores and a view around them for layout and drawing tests.
 namespace vt {
 
-// A beat of `code` with notes given as {note index 0..5, fret}.
-CAccord beat(int code, std::initializer_list<std::pair<int, int>> notes = {});
-CAccord rest(int code);
+using builders::beat;
+using builders::rest;
 
 // A score of `tracks` tracks and `measures` 4/4 measures; track t plays
 // instruments[t] (folk guitar when not given). Every measure starts with
