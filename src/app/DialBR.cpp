@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
