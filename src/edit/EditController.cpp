@@ -214,13 +214,19 @@ EditOutcome EditController::typeDigit(int digit)
     return a.finish(cursor.isDrum());
 }
 
+bool EditController::onlyStopsPlayback(Action& a)
+{
+    if (!hooks_.stopPlayback(state_))
+        return false;
+    a.stoppedPlayback();
+    return true;
+}
+
 EditOutcome EditController::clearNote()
 {
     Action a(*this);
-    if (hooks_.stopPlayback(state_)) {
-        a.stoppedPlayback();
+    if (onlyStopsPlayback(a))
         return a.finish(false);
-    }
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
@@ -449,10 +455,8 @@ EditOutcome EditController::pageDown(const view::ScoreLayout& layout)
 EditOutcome EditController::insertBeat()
 {
     Action a(*this);
-    if (hooks_.stopPlayback(state_)) {
-        a.stoppedPlayback();
+    if (onlyStopsPlayback(a))
         return a.finish(false);
-    }
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
@@ -469,10 +473,8 @@ EditOutcome EditController::insertBeat()
 EditOutcome EditController::deleteBeatOrMeasure()
 {
     Action a(*this);
-    if (hooks_.stopPlayback(state_)) {
-        a.stoppedPlayback();
+    if (onlyStopsPlayback(a))
         return a.finish(false);
-    }
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);

@@ -75,6 +75,8 @@ private:
     // One action's bookkeeping: the redraw level is the lowest any of its
     // steps asked for (a scroll during playback asks for its own level).
     class Action;
+    // Space, Insert and Delete while the music plays only stop it: true then.
+    bool onlyStopsPlayback(Action& a);
 
     bool playing() const { return state_.isPlaying; }
     EditOutcome changeDuration(int step);
