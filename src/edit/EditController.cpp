@@ -367,19 +367,23 @@ EditOutcome EditController::moveRight(const view::ScoreLayout& layout)
     return a.finish();
 }
 
+EditOutcome EditController::stepAlongStaff(Action& a, const EditCursor& cursor, int step)
+{
+    state_.cursorString += step;
+    state_.cursorMovedInMeasure = true;
+    a.moved();
+    a.redraw(kRedrawContents);
+    return a.finish(cursor.isDrum());
+}
+
 EditOutcome EditController::moveUp(const view::ScoreLayout& layout)
 {
     Action a(*this);
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
-    if (state_.cursorString > 0) {
-        --state_.cursorString;
-        state_.cursorMovedInMeasure = true;
-        a.moved();
-        a.redraw(kRedrawContents);
-        return a.finish(cursor.isDrum());
-    }
+    if (state_.cursorString > 0)
+        return stepAlongStaff(a, cursor, -1);
     state_.cursorMovedInMeasure = false;
     const int index = state_.cursorMeasure.measure;
     // The line before the cursor's when its measure starts a line, else the
@@ -410,13 +414,8 @@ EditOutcome EditController::moveDown(const view::ScoreLayout& layout)
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
-    if (state_.cursorString < cursor.stringCount() - 1) {
-        ++state_.cursorString;
-        state_.cursorMovedInMeasure = true;
-        a.moved();
-        a.redraw(kRedrawContents);
-        return a.finish(cursor.isDrum());
-    }
+    if (state_.cursorString < cursor.stringCount() - 1)
+        return stepAlongStaff(a, cursor, +1);
     state_.cursorMovedInMeasure = false;
     const int index = state_.cursorMeasure.measure;
     // The first line after the cursor's.

@@ -15,6 +15,8 @@
 
 namespace edit {
 
+class EditCursor;
+
 // Editing the score through the view's cursor: every key of the score view,
 // the beat and measure commands, the note attribute commands with their
 // update handlers, and cursor placement by the mouse. Plain C++: the window
@@ -77,6 +79,8 @@ private:
     class Action;
     // Space, Insert and Delete while the music plays only stop it: true then.
     bool onlyStopsPlayback(Action& a);
+    // Up or Down to the next staff line of the same beat.
+    EditOutcome stepAlongStaff(Action& a, const EditCursor& cursor, int step);
 
     bool playing() const { return state_.isPlaying; }
     EditOutcome changeDuration(int step);
