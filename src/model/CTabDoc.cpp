@@ -251,11 +251,14 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
         const std::string ext = lowerExtension(path);
         const bool isGp3 = ext == ".gp3";
         const bool isGp4 = ext == ".gp4";
-        const bool native = ext == ".tbf" || (!isGp3 && !isGp4 && bytes->size() >= 4 && bytes->compare(1, 3, "TBF") == 0);
+        const bool isGp5 = ext == ".gp5";
+        const bool isGp = isGp3 || isGp4 || isGp5;
+        const bool native = ext == ".tbf" || (!isGp && bytes->size() >= 4 && bytes->compare(1, 3, "TBF") == 0);
         try {
-            if (isGp3 || isGp4) {
+            if (isGp) {
                 DeleteContents();
-                const bool ok = isGp3 ? importGp3(*this, data, bytes->size()) : importGp4(*this, data, bytes->size());
+                const auto import = isGp3 ? importGp3 : (isGp4 ? importGp4 : importGp5);
+                const bool ok = import(*this, data, bytes->size());
                 if (!ok)
                     failOpen(kImportProblem);
             } else if (native) {
@@ -264,12 +267,12 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
                 failOpen(kBadFormat);
             }
         } catch (const EndOfData&) {
-            failOpen((isGp3 || isGp4) ? std::string(kImportProblem) : formatMessage(kEndOfFile, path));
+            failOpen(isGp ? std::string(kImportProblem) : formatMessage(kEndOfFile, path));
         } catch (const DamagedFile&) {
             failOpen(kBadFormat);
         } catch (const std::exception&) {
             // An importer's array index out of range: the file is not usable.
-            failOpen((isGp3 || isGp4) ? std::string(kImportProblem) : std::string(kBadFormat));
+            failOpen(isGp ? std::string(kImportProblem) : std::string(kBadFormat));
         }
     }
 

@@ -14,81 +14,6 @@
 
 namespace {
 
-std::string dataFile(const std::string& name)
-{
-    return TempDir::read(std::string(FRETLARK_GP_DATA) + "/" + name);
-}
-
-const std::uint8_t* bytesOf(const std::string& s)
-{
-    return reinterpret_cast<const std::uint8_t*>(s.data());
-}
-
-// Imports bytes into a fresh document and checks the result is usable.
-std::unique_ptr<CTabDoc> imported(const std::string& bytes, gp::ImportInfo* info = nullptr)
-{
-    auto doc = std::make_unique<CTabDoc>();
-    EXPECT_TRUE(doc->OnNewDocument());
-    EXPECT_TRUE(gp::importScore(*doc, bytesOf(bytes), bytes.size(), info));
-    expectUsableScore(*doc);
-    return doc;
-}
-
-const CMesure& measure(const CTabDoc& doc, int m, int t = 0)
-{
-    return doc.tracks[static_cast<std::size_t>(t)][m];
-}
-
-// Rhythm of a measure, one word per beat: duration code, then '.' dotted,
-// 't' triplet start, 'r' rest, '~' tied into the next beat.
-std::string rhythm(const CMesure& m)
-{
-    std::string out;
-    for (int b = 0; b < m.beatCount; ++b) {
-        const CAccord& beat = m.beats[b];
-        if (!out.empty())
-            out += ' ';
-        out += std::to_string(beat.durationCode);
-        out += beat.isDotted ? "." : "";
-        out += beat.isTriplet ? "t" : "";
-        out += beat.isRest ? "r" : "";
-        out += beat.isTied ? "~" : "";
-    }
-    return out;
-}
-
-// Frets of a beat, highest string first, '-' for EMPTY.
-std::string frets(const CAccord& beat)
-{
-    std::string out;
-    for (const CNote& n : beat.notes) {
-        if (!out.empty())
-            out += ' ';
-        out += n.fret == model::kEmptyFret ? "-" : std::to_string(n.fret);
-    }
-    return out;
-}
-
-// One field of the note on notes[k] for every beat of a measure.
-template <typename F>
-std::vector<int> perBeat(const CMesure& m, F field)
-{
-    std::vector<int> out;
-    for (int b = 0; b < m.beatCount; ++b)
-        out.push_back(field(m.beats[b]));
-    return out;
-}
-
-std::vector<int> techniques(const CMesure& m, int k = 5)
-{
-    return perBeat(m, [k](const CAccord& b) { return b.notes[k].technique; });
-}
-
-std::vector<int> vibratos(const CMesure& m, int k = 5)
-{
-    return perBeat(m, [k](const CAccord& b) { return b.notes[k].vibrato; });
-}
-
 using V = std::vector<int>;
 const std::array<int, 6> kStandard{2, 7, 12, 17, 21, 26};
 
@@ -629,8 +554,12 @@ TEST(GpImport, LayoutFollowsTheVersionTextNotTheExtension)
     EXPECT_EQ(techniques(measure(doc, 0)), (V{0, 3, 0, 3}));
 
     std::string v5 = v4;
-    v5[21] = '5'; // "v5.00": another layout
+    v5[21] = '5'; // "v5.06": no such version
     EXPECT_THROW(importGp4(doc, bytesOf(v5), v5.size()), GpDamaged);
+
+    const std::string real5 = dataFile("Slides.gp5");
+    EXPECT_TRUE(importGp3(doc, bytesOf(real5), real5.size()));
+    EXPECT_EQ(techniques(measure(doc, 0)), (V{0, 3, 0, 3}));
 }
 
 TEST(GpImport, FilesMayStopAfterAnyWholeBar)
