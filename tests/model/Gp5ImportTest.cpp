@@ -15,9 +15,9 @@ namespace {
 
 using V = std::vector<int>;
 
-const char* const kGp5Samples[] = {"Chords.gp5", "Demo-v5.gp5", "Directions.gp5", "Effects.gp5", "Harmonics.gp5",
-                                   "Key.gp5", "Measure-Header.gp5", "No-Wah.gp5", "RSE.gp5", "Repeat.gp5",
-                                   "Slides.gp5", "Strokes.gp5", "Tie.gp5", "Voices.gp5", "Wah.gp5"};
+const char* const kGp5Samples[] = {"Chords.gp5", "Demo-v5.gp5",        "Directions.gp5", "Effects.gp5", "Harmonics.gp5",
+                                   "Key.gp5",    "Measure-Header.gp5", "No-Wah.gp5",     "RSE.gp5",     "Repeat.gp5",
+                                   "Slides.gp5", "Strokes.gp5",        "Tie.gp5",        "Voices.gp5",  "Wah.gp5"};
 
 std::vector<int> arpeggios(const CMesure& m)
 {
@@ -47,17 +47,6 @@ std::string withoutArpeggios(const std::string& json)
 {
     static const std::regex arpeggio("\"arpeggio\":[0-9]");
     return std::regex_replace(json, arpeggio, "\"arpeggio\":0");
-}
-
-GpFileBuilder oneTrack(int version, std::vector<std::vector<GpBeat>> bodies)
-{
-    GpFileBuilder f(version);
-    f.tracks = {GpTrack{}};
-    f.headers.resize(bodies.size());
-    f.headers[0].numerator = 4;
-    f.headers[0].denominator = 4;
-    f.bodies = std::move(bodies);
-    return f;
 }
 
 // A version-5 mix table that changes only the tempo.
@@ -93,18 +82,11 @@ TEST_P(Gp5SampleFile, OpensThroughTheDocumentAndIsReadToTheEnd)
     EXPECT_EQ(doc->measureCount, info.fileMeasureCount);
 
     CTabDoc opened;
-    ScriptedPrompter prompter;
-    opened.setPrompter(&prompter);
-    TempDir dir;
-    const std::string path = dir.file(GetParam());
-    TempDir::write(path, bytes);
-    EXPECT_TRUE(opened.OnOpenDocument(path));
-    EXPECT_FALSE(opened.lastOpenFailed());
-    EXPECT_TRUE(prompter.messages.empty());
-    EXPECT_EQ(scoreToJson(opened), scoreToJson(*doc));
+    EXPECT_EQ(openedThroughDocument(opened, GetParam(), bytes), scoreToJson(*doc));
 
     // And survives the conversion to the native format, arpeggios aside
     // (the native format has no place for them).
+    TempDir dir;
     const std::string tbf = dir.file("converted.tbf");
     ASSERT_TRUE(opened.OnSaveDocument(tbf));
     CTabDoc reopened;
@@ -154,8 +136,8 @@ TEST(Gp5Samples, SameScoresAsTheirVersion4Copies)
              // Version 5 adds a third bar of slides in and out at once: the
              // slides in have their codes, the slides out none.
              ASSERT_EQ(v4.measureCount + 1, v5.measureCount);
-             EXPECT_EQ(techniques(measure(v5, 2)), (V{model::kSlideUp, model::kSlideUp, model::kSlideDown,
-                                                      model::kSlideDown}));
+             EXPECT_EQ(techniques(measure(v5, 2)),
+                       (V{model::kSlideUp, model::kSlideUp, model::kSlideDown, model::kSlideDown}));
              dropLastBar(v5);
          }},
     };
@@ -266,8 +248,7 @@ TEST(Gp5Samples, DemoSongOfVersion500)
     ASSERT_EQ(doc->trackCount, 5);
     const std::vector<std::string> names{"Rhythm Guitar", "Solo Guitar", "Melody", "Bass", "Percussions"};
     // Overdriven and distortion guitars, a choir voice, a four-string bass, drums.
-    const V instruments{model::kDistortedGuitar, model::kDistortedGuitar, model::kPiano, model::kBass,
-                        model::kDrums};
+    const V instruments{model::kDistortedGuitar, model::kDistortedGuitar, model::kPiano, model::kBass, model::kDrums};
     const V volumes{50 + 11 * 50 / 16, 50 + 15 * 50 / 16, 50 + 13 * 50 / 16, 50 + 11 * 50 / 16, 50 + 13 * 50 / 16};
     for (int t = 0; t < 5; ++t) {
         const auto ti = static_cast<std::size_t>(t);
@@ -311,8 +292,8 @@ TEST(Gp5Import, SecondVoiceIsTakenWhereTheFirstHasNoNote)
         for (GpBeat& b : bass)
             b.duration = -1;
         bass[0].notes[0].type = 2;
-        GpFileBuilder f = oneTrack(version, {GpFileBuilder::quarters(4, 1, 5), std::vector<GpBeat>(4, rest),
-                                              {empty}, {empty}});
+        GpFileBuilder f = GpFileBuilder::oneTrack(
+            version, {GpFileBuilder::quarters(4, 1, 5), std::vector<GpBeat>(4, rest), {empty}, {empty}});
         f.secondVoices = {GpFileBuilder::quarters(4, 6, 1), bass, {empty}, GpFileBuilder::quarters(4, 2, 9)};
         auto doc = imported(f.bytes());
         EXPECT_EQ(frets(measure(*doc, 0).beats[3]), "5 - - - - -");
@@ -332,7 +313,7 @@ TEST(Gp5Import, HeaderFieldsOfVersion5)
 {
     // Played-twice and played-five-times repeats, an alternate ending with a
     // marker and a key change, triplet feel in the first bar.
-    GpFileBuilder f = oneTrack(5, std::vector<std::vector<GpBeat>>(4, GpFileBuilder::quarters(4, 1, 2)));
+    GpFileBuilder f = GpFileBuilder::oneTrack(5, std::vector<std::vector<GpBeat>>(4, GpFileBuilder::quarters(4, 1, 2)));
     f.headers[0].repeatStart = true;
     f.headers[0].tripletFeel = 1;
     f.headers[1].repeatCount = 2;
@@ -349,7 +330,8 @@ TEST(Gp5Import, HeaderFieldsOfVersion5)
     f.tabber = "Moi";
     f.notice = {"a", "b"};
     auto doc = imported(f.bytes());
-    EXPECT_EQ(measureFlags(*doc), (V{model::kFlagFirst | model::kFlagRepeatStart, 8 | (1 * 32 + 16), 8, 2 | (4 * 32 + 16)}));
+    EXPECT_EQ(measureFlags(*doc),
+              (V{model::kFlagFirst | model::kFlagRepeatStart, 8 | (1 * 32 + 16), 8, 2 | (4 * 32 + 16)}));
     EXPECT_EQ(measure(*doc, 2).numerator, 6);
     EXPECT_EQ(measure(*doc, 3).denominator, 8);
     EXPECT_EQ(doc->tripletFeel, 1);
@@ -370,9 +352,7 @@ TEST(Gp5Import, TracksOfBothLayoutsMuteAndSolo)
     for (int version : {5, 500}) {
         SCOPED_TRACE(version);
         GpFileBuilder f(version);
-        f.headers.resize(1);
-        f.headers[0].numerator = 4;
-        f.headers[0].denominator = 4;
+        f.fourFour(1);
         GpTrack muted;
         muted.flags = 0x08 | 0x20;
         muted.capo = 3;
@@ -424,14 +404,14 @@ TEST(Gp5Import, BeatAndNoteFieldsNewInVersion5)
     // Strokes: up-stroke speed first in version 5.
     bar[2].effects = effects(0x40, 0, std::string("\x00\x04", 2));
     bar[3].effects = effects(0x40, 0, std::string("\x04\x00", 2));
-    GpFileBuilder f = oneTrack(5, {bar, GpFileBuilder::quarters(4, 1, 7)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(5, {bar, GpFileBuilder::quarters(4, 1, 7)});
     gp::ImportInfo info;
     auto doc = imported(f.bytes(), &info);
     EXPECT_EQ(info.endPosition, f.bytes().size());
     const CMesure& m = measure(*doc, 0);
     EXPECT_EQ(rhythm(m), "3 3 3 3 3 3 3 3");
-    EXPECT_EQ(techniques(m, 0), (V{0, model::kArtificialHarmonic, model::kArtificialHarmonic,
-                                   model::kNaturalHarmonic, 0, 0, 0, model::kSlideDown}));
+    EXPECT_EQ(techniques(m, 0), (V{0, model::kArtificialHarmonic, model::kArtificialHarmonic, model::kNaturalHarmonic,
+                                   0, 0, 0, model::kSlideDown}));
     EXPECT_EQ(arpeggios(m), (V{0, 0, 1, 2, 0, 0, 0, 0}));
     EXPECT_EQ(frets(measure(*doc, 1).beats[0]), "7 - - - - -");
 }
@@ -441,9 +421,7 @@ TEST(Gp5Import, TempoChangesHoldFromTheirBarInEveryTrack)
     for (int version : {5, 500}) {
         SCOPED_TRACE(version);
         GpFileBuilder f(version);
-        f.headers.resize(4);
-        f.headers[0].numerator = 4;
-        f.headers[0].denominator = 4;
+        f.fourFour(4);
         f.tracks = {GpTrack{}, GpTrack{}};
         f.tempo = 100;
         for (int m = 0; m < 4; ++m) {
@@ -482,7 +460,7 @@ TEST(Gp5Import, TripletsAndOtherTuplets)
     for (GpBeat& b : triplets)
         b.tuplet = 3;
     triplets.push_back(GpBeat{});
-    GpFileBuilder f = oneTrack(5, {bar, triplets});
+    GpFileBuilder f = GpFileBuilder::oneTrack(5, {bar, triplets});
     auto doc = imported(f.bytes());
     EXPECT_EQ(rhythm(measure(*doc, 0)), "2t 2 2 2t 2 2 2 2 2 2 2 2");
     EXPECT_EQ(rhythm(measure(*doc, 1)), "4t 4 4 4");
@@ -490,7 +468,8 @@ TEST(Gp5Import, TripletsAndOtherTuplets)
 
 TEST(Gp5Import, EndOfDataAndTrailingByte)
 {
-    GpFileBuilder f = oneTrack(500, {GpFileBuilder::quarters(4, 1, 1), GpFileBuilder::quarters(4, 1, 2)});
+    GpFileBuilder f =
+        GpFileBuilder::oneTrack(500, {GpFileBuilder::quarters(4, 1, 1), GpFileBuilder::quarters(4, 1, 2)});
     f.trailingZeroInt = true; // one zero byte after the last bar in version 5.00
     EXPECT_EQ(imported(f.bytes())->measureCount, 2);
 

@@ -145,7 +145,7 @@ public:
             b.i32(programs[static_cast<std::size_t>(c)]).u8(volumes[static_cast<std::size_t>(c)]).u8(8).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0);
         b.i32(static_cast<std::int32_t>(headers.size())).i32(static_cast<std::int32_t>(tracks.size()));
         for (const GpHeader& h : headers)
-            header(b, h);
+            header(b, h, false);
         for (const GpTrack& t : tracks) {
             b.u8(t.flags).fixed(t.name, 40).i32(t.strings);
             for (int v : t.tuning)
@@ -160,6 +160,24 @@ public:
         if (trailingZeroInt)
             b.i32(0);
         return b.s;
+    }
+
+    // n bar headers, the first in 4/4 and the others inheriting it.
+    void fourFour(std::size_t n)
+    {
+        headers.resize(n);
+        headers[0].numerator = 4;
+        headers[0].denominator = 4;
+    }
+
+    // A file of one guitar track in 4/4, one bar per body.
+    static GpFileBuilder oneTrack(int version, std::vector<std::vector<GpBeat>> bodies)
+    {
+        GpFileBuilder f(version);
+        f.tracks = {GpTrack{}};
+        f.fourFour(bodies.size());
+        f.bodies = std::move(bodies);
+        return f;
     }
 
     // A measure body of n quarter notes at fret `fret` on string `string`.
@@ -199,7 +217,7 @@ private:
         b.i32(0);
         b.i32(static_cast<std::int32_t>(headers.size())).i32(static_cast<std::int32_t>(tracks.size()));
         for (const GpHeader& h : headers)
-            header5(b, h);
+            header(b, h, true);
         for (const GpTrack& t : tracks) {
             b.u8(t.flags).fixed(t.name, 40).i32(t.strings);
             for (int v : t.tuning)
@@ -234,7 +252,7 @@ private:
             this->beat(b, beat);
     }
 
-    static void header5(GpBytes& b, const GpHeader& h)
+    static void header(GpBytes& b, const GpHeader& h, bool v5)
     {
         int flags = 0;
         flags |= h.numerator ? 0x01 : 0;
@@ -251,38 +269,18 @@ private:
             b.u8(h.denominator);
         if (h.repeatCount >= 0)
             b.u8(h.repeatCount);
-        if (h.hasMarker)
-            b.text(h.marker).i32(0x0000FF);
-        if (h.hasKey)
-            b.u8(2).u8(0);
-        if (flags & 0x03)
-            b.u8(2).u8(2).u8(2).u8(2);
-        b.u8(h.ending).u8(h.tripletFeel).u8(0);
-    }
-
-    static void header(GpBytes& b, const GpHeader& h)
-    {
-        int flags = 0;
-        flags |= h.numerator ? 0x01 : 0;
-        flags |= h.denominator ? 0x02 : 0;
-        flags |= h.repeatStart ? 0x04 : 0;
-        flags |= h.repeatCount >= 0 ? 0x08 : 0;
-        flags |= h.ending ? 0x10 : 0;
-        flags |= h.hasMarker ? 0x20 : 0;
-        flags |= h.hasKey ? 0x40 : 0;
-        b.u8(flags);
-        if (h.numerator)
-            b.u8(h.numerator);
-        if (h.denominator)
-            b.u8(h.denominator);
-        if (h.repeatCount >= 0)
-            b.u8(h.repeatCount);
-        if (h.ending)
+        if (h.ending && !v5)
             b.u8(h.ending);
         if (h.hasMarker)
             b.text(h.marker).i32(0x0000FF);
         if (h.hasKey)
             b.u8(2).u8(0);
+        if (!v5)
+            return;
+        // Beam groups, the alternate endings as a mask, triplet feel.
+        if (flags & 0x03)
+            b.u8(2).u8(2).u8(2).u8(2);
+        b.u8(h.ending).u8(h.tripletFeel).u8(0);
     }
 
     void beat(GpBytes& b, const GpBeat& beat) const

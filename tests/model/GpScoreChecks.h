@@ -6,6 +6,8 @@
 
 #include "CTabDoc.h"
 #include "GpImporter.h"
+#include "ScoreJson.h"
+#include "ScriptedPrompter.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +100,22 @@ inline std::unique_ptr<CTabDoc> imported(const std::string& bytes, gp::ImportInf
     EXPECT_TRUE(gp::importScore(*doc, bytesOf(bytes), bytes.size(), info));
     expectUsableScore(*doc);
     return doc;
+}
+
+// Opens bytes saved under a file name through the document, as File > Open
+// does; the open must succeed without a message. Returns the score as JSON.
+inline std::string openedThroughDocument(CTabDoc& doc, const std::string& name, const std::string& bytes)
+{
+    ScriptedPrompter prompter;
+    doc.setPrompter(&prompter);
+    TempDir dir;
+    const std::string path = dir.file(name);
+    TempDir::write(path, bytes);
+    EXPECT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_FALSE(doc.lastOpenFailed());
+    EXPECT_TRUE(prompter.messages.empty());
+    doc.setPrompter(nullptr);
+    return scoreToJson(doc);
 }
 
 inline const CMesure& measure(const CTabDoc& doc, int m, int t = 0)
