@@ -26,7 +26,7 @@ const char* kUsage =
     "\n"
     "Sans option, ouvre l'éditeur (avec FICHIER s'il est donné).\n"
     "  --dump      affiche la partition au format JSON\n"
-    "  --convert   ouvre ENTREE (.tbf, .gp3, .gp4) et l'enregistre au format .tbf\n";
+    "  --convert   ouvre ENTREE (.tbf, .gp3, .gp4, .gp5) et l'enregistre au format .tbf\n";
 
 int usageError(const std::string& what)
 {

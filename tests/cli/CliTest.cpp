@@ -82,6 +82,34 @@ TEST(Cli, ConvertWritesANativeFileThatDumpsTheSame)
     EXPECT_EQ(run("--dump " + quote(out + ".tbf")).out, run("--dump " + quote(kExample)).out);
 }
 
+TEST(Cli, GuitarPro5FilesDumpConvertAndRender)
+{
+    const std::string demo = std::string(FRETLARK_GP5_DATA) + "/Demo-v5.gp5";
+    EXPECT_NE(run("--help").out.find(".gp5"), std::string::npos);
+    CliRun dump = run("--dump " + quote(demo));
+    ASSERT_EQ(dump.code, 0) << dump.err;
+    EXPECT_EQ(dump.out.rfind("{\"title\":\"Demo for Guitar Pro 5\"", 0), 0u);
+    EXPECT_NE(dump.out.find("\"name\":\"Percussions\""), std::string::npos);
+
+    TempDir dir;
+    const std::string out = dir.file("demo.tbf");
+    CliRun c = run("--convert " + quote(demo) + " " + quote(out));
+    ASSERT_EQ(c.code, 0) << c.err;
+    EXPECT_EQ(run("--dump " + quote(out)).out, dump.out);
+
+    const std::string wav = dir.file("wah.wav");
+    CliRun r = run("--render " + quote(std::string(FRETLARK_GP5_DATA) + "/Wah.gp5") + " " + quote(wav));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_GT(TempDir::read(wav).size(), 44u * 1000);
+
+    // A damaged file is refused with the import message.
+    const std::string cut = dir.file("cut.gp5");
+    TempDir::write(cut, TempDir::read(demo).substr(0, 5000));
+    CliRun bad = run("--dump " + quote(cut));
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("Un problème est survenu lors de l'ouverture de la partition"), std::string::npos);
+}
+
 TEST(Cli, FailuresExitOneWithTheMessage)
 {
     TempDir dir;
