@@ -6,6 +6,7 @@
 
 #include "CTabDoc.h"
 #include "GpImporter.h"
+#include "ScoreCheck.h"
 #include "ScoreJson.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -18,6 +19,7 @@
 
 inline void expectUsableScore(const CTabDoc& doc)
 {
+    ASSERT_EQ(model::scoreProblem(doc), "");
     ASSERT_GE(doc.measureCount, 1);
     ASSERT_GE(doc.trackCount, 1);
     ASSERT_LE(doc.trackCount, model::kMaxTracks);
