@@ -203,6 +203,8 @@ bool CTabDoc::newDocumentSteps()
     title = kUntitled;
     measureCount = 1;
     isFreshLoad = 1;
+    if (recorder_)
+        recorder_->scoreReplaced();
     listener_->documentUpdated();
     isSaved = 1;
     return true;
@@ -292,6 +294,8 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
     listener_->resetCursor();
     isFreshLoad = 1;
     needsInit = 0;
+    if (recorder_)
+        recorder_->scoreReplaced();
     listener_->documentUpdated();
     isSaved = 1;
     if (listener_->isWindowUp())
@@ -364,6 +368,8 @@ bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
     const std::string path = savePathFor(requestedPath);
 
     const int before = measureCount;
+    if (recorder_)
+        recorder_->beforeTidy();
     normalizeEndOfScore();
     if (measureCount < before && remembered > 0)
         remembered = std::max(0, remembered - (before - measureCount));
@@ -388,6 +394,8 @@ bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
             m.flags |= model::kFlagFirst | model::kFlagLast;
         }
     }
+    if (recorder_)
+        recorder_->afterTidy();
     if (remembered >= 0)
         listener_->setCursorMeasureIndex(std::clamp(remembered, 0, measureCount - 1));
 
@@ -427,5 +435,7 @@ bool CTabDoc::OnCloseDocument()
     author.clear();
     scoreTempo = 60;
     resetSlots();
+    if (recorder_)
+        recorder_->scoreReplaced();
     return true;
 }
