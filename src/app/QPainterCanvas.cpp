@@ -50,27 +50,45 @@ QPainterPath toQPath(const view::Path& path)
     return q;
 }
 
-// A fret digit as an outline one em high: Liberation Sans Bold scaled to the
-// glyph set's digit height, centred on its advance and on the baseline.
+// The face of the fret digits: Liberation Sans Bold, drawn at 1000 pixels
+// and scaled to the glyph set's digit height (narrowed a little).
+struct DigitFace {
+    QFont font;
+    double scaleY = 1;
+    double scaleX = 1;
+    std::array<double, 10> advance{};
+};
+
+const DigitFace& digitFace()
+{
+    static const DigitFace face = [] {
+        DigitFace f;
+        f.font = QFont(QStringLiteral("Liberation Sans"));
+        f.font.setBold(true);
+        f.font.setPixelSize(1000);
+        const QFontMetricsF fm(f.font);
+        f.scaleY = view::glyphs::kDigitHeight / fm.capHeight();
+        f.scaleX = f.scaleY * view::glyphs::kDigitWidthScale;
+        for (int d = 0; d < 10; ++d)
+            f.advance[static_cast<std::size_t>(d)] = fm.horizontalAdvance(QChar(static_cast<char16_t>('0' + d)));
+        return f;
+    }();
+    return face;
+}
+
+// A fret digit as an outline one em high, centred on its advance and on the baseline.
 const QPainterPath& digitPath(int code)
 {
     static std::array<std::unique_ptr<QPainterPath>, 10> cache;
     auto& slot = cache[static_cast<std::size_t>(code - '0')];
     if (!slot) {
-        QFont font("Liberation Sans");
-        font.setBold(true);
-        font.setPixelSize(1000);
-        const QFontMetricsF fm(font);
-        const QString text(QChar(static_cast<char16_t>(code)));
+        const DigitFace& face = digitFace();
         QPainterPath p;
-        p.addText(0, 0, font, text);
-        const double height = fm.capHeight();
-        const double s = view::glyphs::kDigitHeight / height;
-        const double sx = s * view::glyphs::kDigitWidthScale;
+        p.addText(0, 0, face.font, QString(QChar(static_cast<char16_t>(code))));
         QTransform t;
         t.translate(0, view::glyphs::kDigitHeight / 2);
-        t.scale(sx, s);
-        t.translate(-fm.horizontalAdvance(text) / 2, 0);
+        t.scale(face.scaleX, face.scaleY);
+        t.translate(-face.advance[static_cast<std::size_t>(code - '0')] / 2, 0);
         slot = std::make_unique<QPainterPath>(t.map(p));
         slot->setFillRule(Qt::WindingFill);
     }
@@ -389,6 +407,21 @@ void QPainterCanvas::drawGlyph(double x, double y, int code)
     if (raster_) {
         const Sprite& s = sprite(code, font_.pixelSize, textColor_.rgb());
         painter_.drawImage(QPoint(px + s.offset.x(), py + s.offset.y()), s.image);
+        return;
+    }
+    if (view::glyphs::isDigit(code)) {
+        // Text where its outline would be: a vector device (PDF, printer)
+        // then keeps a few bytes per digit instead of a whole outline.
+        const DigitFace& face = digitFace();
+        const double size = font_.pixelSize;
+        painter_.save();
+        painter_.translate(px, py + size * view::glyphs::kDigitHeight / 2);
+        painter_.scale(size * face.scaleX, size * face.scaleY);
+        painter_.setFont(face.font);
+        painter_.setPen(textColor_);
+        painter_.drawText(QPointF(-face.advance[static_cast<std::size_t>(code - '0')] / 2, 0),
+                          QString(QChar(static_cast<char16_t>(code))));
+        painter_.restore();
         return;
     }
     QTransform t;
