@@ -22,7 +22,7 @@ const char* kUsage =
     "       fretlark --dump FICHIER\n"
     "       fretlark --convert ENTREE SORTIE\n"
     "       fretlark --render ENTREE SORTIE.wav [--from N]\n"
-    "       fretlark --print ENTREE SORTIE.pdf [--paper a4|letter]\n"
+    "       fretlark --print ENTREE SORTIE.pdf [--paper a4|letter] [--tracks 1,2,...]\n"
     "       fretlark --snapshot ENTREE SORTIE.png [--width L] [--height H] [--zoom Z] [--background B]\n"
     "       fretlark --help | --version\n"
     "\n"

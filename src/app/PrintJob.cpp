@@ -9,6 +9,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -89,8 +90,26 @@ std::optional<int> runPrintCommand(int argc, char** argv)
         return std::nullopt;
     std::vector<std::string> files;
     QPageSize::PageSizeId paper = QPageSize::A4;
+    std::vector<int> tracks;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
+        if (a == "--tracks") {
+            // 1-based track numbers, comma separated: the multi-track view of them.
+            std::string list = i + 1 < argc ? argv[++i] : "";
+            std::size_t at = 0;
+            while (at <= list.size()) {
+                const std::size_t comma = std::min(list.find(',', at), list.size());
+                int t = 0;
+                const auto [end, ec] = std::from_chars(list.data() + at, list.data() + comma, t);
+                if (ec != std::errc() || end != list.data() + comma || t < 1 || t > model::kMaxTracks) {
+                    std::cerr << "--tracks attend des numéros de piste séparés par des virgules.\n";
+                    return 2;
+                }
+                tracks.push_back(t - 1);
+                at = comma + 1;
+            }
+            continue;
+        }
         if (a != "--paper") {
             if (a.rfind("--", 0) == 0) {
                 std::cerr << "Option inconnue : " << a << '\n';
@@ -110,7 +129,8 @@ std::optional<int> runPrintCommand(int argc, char** argv)
         }
     }
     if (files.size() != 2) {
-        std::cerr << "--print attend un fichier de partition et un fichier PDF, puis éventuellement --paper a4|letter.\n";
+        std::cerr << "--print attend un fichier de partition et un fichier PDF, puis éventuellement --paper a4|letter "
+                     "et --tracks 1,2,...\n";
         return 2;
     }
     // Writing a PDF needs no display.
@@ -129,6 +149,13 @@ std::optional<int> runPrintCommand(int argc, char** argv)
         return 1;
     view::ViewState state;
     state.resetForNewScore();
+    if (!tracks.empty()) {
+        state.shownTracks.fill(false);
+        for (int t : tracks)
+            state.shownTracks[static_cast<std::size_t>(t)] = true;
+        state.multiTrackView = true;
+        state.cursorTrack = tracks.front() < doc.trackCount ? tracks.front() : 0;
+    }
     return writePdf(doc, state, files[1], pdfPageLayout(paper), prompter) ? 0 : 1;
 }
 

@@ -32,7 +32,9 @@ QPageLayout pdfPageLayout(QPageSize::PageSizeId size);
 bool writePdf(const CTabDoc& doc, const view::ViewState& screen, const std::string& path, const QPageLayout& page,
               Prompter& prompter);
 
-// `fretlark --print IN OUT.pdf [--paper a4|letter]`. Returns the exit code
+// `fretlark --print IN OUT.pdf [--paper a4|letter] [--tracks 1,2,...]` (the
+// single-track view of track 1, or the multi-track view of the tracks
+// listed). Returns the exit code
 // when argv asks for it, nothing otherwise.
 std::optional<int> runPrintCommand(int argc, char** argv);
 

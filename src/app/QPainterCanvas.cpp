@@ -280,9 +280,16 @@ void QPainterCanvas::setBackground(bool useImage, view::ImageId image, view::Col
     }
 }
 
+void QPainterCanvas::hint(QPainter::RenderHint which, bool on)
+{
+    // Every hint set is a state change to the paint engine, even an idle one.
+    if (painter_.testRenderHint(which) != on)
+        painter_.setRenderHint(which, on);
+}
+
 void QPainterCanvas::applyPen(bool antialiased)
 {
-    painter_.setRenderHint(QPainter::Antialiasing, antialiased);
+    hint(QPainter::Antialiasing, antialiased);
     painter_.setPen(hasPen_ ? pen_ : QPen(Qt::NoPen));
 }
 
@@ -380,7 +387,7 @@ void QPainterCanvas::fillPath(const view::Path& path, double x, double y, double
     QTransform t;
     t.translate(ti(x), ti(y));
     t.scale(scale, scale);
-    painter_.setRenderHint(QPainter::Antialiasing, true);
+    hint(QPainter::Antialiasing, true);
     painter_.fillPath(t.map(toQPath(path)), brush_);
 }
 
@@ -395,7 +402,7 @@ void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::T
         const double w = entry.metrics.horizontalAdvance(text);
         left -= align == view::TextAlign::Centre ? w / 2 : w;
     }
-    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    hint(QPainter::TextAntialiasing, true);
     painter_.setFont(entry.font);
     painter_.setPen(textColor_);
     painter_.drawText(QPointF(std::round(left), ti(y)), text);
@@ -410,24 +417,31 @@ void QPainterCanvas::drawGlyph(double x, double y, int code)
         return;
     }
     if (view::glyphs::isDigit(code)) {
-        // Text where its outline would be: a vector device (PDF, printer)
-        // then keeps a few bytes per digit instead of a whole outline.
+        // Text where its outline would be, in a font of the digit's size:
+        // a vector device (PDF, printer) then keeps a few bytes per digit
+        // instead of a whole outline or a change of transformation.
         const DigitFace& face = digitFace();
         const double size = font_.pixelSize;
-        painter_.save();
-        painter_.translate(px, py + size * view::glyphs::kDigitHeight / 2);
-        painter_.scale(size * face.scaleX, size * face.scaleY);
-        painter_.setFont(face.font);
+        static std::map<int, QFont> fonts;
+        const int pixels = std::max(1, static_cast<int>(std::lround(size * face.scaleY * 1000)));
+        auto it = fonts.find(pixels);
+        if (it == fonts.end()) {
+            QFont f = face.font;
+            f.setPixelSize(pixels);
+            f.setStretch(static_cast<int>(std::lround(view::glyphs::kDigitWidthScale * 100)));
+            it = fonts.emplace(pixels, f).first;
+        }
+        painter_.setFont(it->second);
         painter_.setPen(textColor_);
-        painter_.drawText(QPointF(-face.advance[static_cast<std::size_t>(code - '0')] / 2, 0),
+        const double half = face.advance[static_cast<std::size_t>(code - '0')] * size * face.scaleX / 2;
+        painter_.drawText(QPointF(px - half, py + size * view::glyphs::kDigitHeight / 2),
                           QString(QChar(static_cast<char16_t>(code))));
-        painter_.restore();
         return;
     }
     QTransform t;
     t.translate(px, py);
     t.scale(font_.pixelSize, font_.pixelSize);
-    painter_.setRenderHint(QPainter::Antialiasing, true);
+    hint(QPainter::Antialiasing, true);
     painter_.fillPath(t.map(glyphPath(code)), textColor_);
 }
 
