@@ -16,12 +16,7 @@ namespace {
 
 const CTabDoc& bigScore()
 {
-    static CTabDoc doc = [] {
-        CTabDoc d;
-        factory::benchmarkScore(d);
-        return d;
-    }();
-    return doc;
+    return factory::benchmarkScore();
 }
 
 view::ViewState singleTrack()

@@ -2,6 +2,7 @@
 
 #include "CTabDoc.h"
 #include "QPainterCanvas.h"
+#include "Snapshot.h"
 #include "StderrPrompter.h"
 
 #include <QGuiApplication>
@@ -133,12 +134,7 @@ std::optional<int> runPrintCommand(int argc, char** argv)
                      "et --tracks 1,2,...\n";
         return 2;
     }
-    // Writing a PDF needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance())
-        app = std::make_unique<QGuiApplication>(argc, argv);
+    const auto app = startHeadlessGui(argc, argv);
 
     CTabDoc doc;
     StderrPrompter prompter;
