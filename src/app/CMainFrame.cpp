@@ -9,6 +9,7 @@
 #include "CommandTable.h"
 #include "DocumentCommands.h"
 #include "KeyboardLocks.h"
+#include "PrintCommands.h"
 #include "RecentFileList.h"
 #include "TrackLabels.h"
 
@@ -98,7 +99,8 @@ CMainFrame::CMainFrame(CTabApp& app, CTabDoc& doc) : app_(app), doc_(doc)
     createStatusBar();
     createShortcuts();
 
-    router_.setChain({scoreView, &app_.documentCommands(), this, &app_});
+    printCommands_ = std::make_unique<PrintCommands>(app_, doc_, *scoreView, this);
+    router_.setChain({scoreView, &app_.documentCommands(), printCommands_.get(), this, &app_});
 
     connect(scoreView, &CTabView::trackListChanged, this, &CMainFrame::rebuildTrackList);
     connect(scoreView, &CTabView::stateChanged, this, &CMainFrame::updateCommandUI);

@@ -27,7 +27,7 @@ const std::vector<std::pair<std::string, Items>> kMenus = {
     {"&Fichier",
      {{57600, "&Nouveau\tCtrl+N"}, {57601, "&Ouvrir...\tCtrl+O"}, {57603, "&Enregistrer\tCtrl+S"},
       {57604, "En&registrer sous..."}, {57607, "&Imprimer...\tCtrl+P"}, {57609, "Aperçu a&vant impression"},
-      {57606, "C&onfiguration de l'impression..."}, {57616, "Fichier récent"}, {57665, "&Quitter"}}},
+      {57606, "C&onfiguration de l'impression..."}, {32920, "E&xporter en PDF..."}, {57616, "Fichier récent"}, {57665, "&Quitter"}}},
     {"&Edition",
      {{57643, "Impossible d'annuler\tCtrl+Z"}, {57644, "Impossible de rétablir\tCtrl+Y"},
       {32873, "&Propriétés de la partition\tF5"}, {32860, "&Insérer une mesure"}, {32848, "&Ajouter une piste"},

@@ -139,4 +139,25 @@ void denseScore(CTabDoc& doc, int tracks, int measures, int beatsPerMeasure, int
     }
 }
 
+const CTabDoc& benchmarkScore()
+{
+    static const CTabDoc score = [] {
+        CTabDoc doc;
+        denseScore(doc, 10, 1000, 8, 3);
+        // Some of everything the drawing knows, so a paint is not all plain digits.
+        for (int t = 0; t < 10; ++t)
+            for (int m = 0; m < 1000; ++m) {
+                CMesure& measure = doc.tracks[static_cast<std::size_t>(t)][m];
+                measure.beats[1].notes[1].vibrato = model::kVibratoLeftHand;
+                measure.beats[5].notes[2].bend = 2 * 16 + model::kBendBend;
+                measure.beats[6].isTied = 1;
+                measure.beats[2].palmMute = 1;
+                if (m % 4 == 3)
+                    measure.flags |= model::kFlagRepeatEnd | 64;
+            }
+        return doc;
+    }();
+    return score;
+}
+
 } // namespace factory
