@@ -98,18 +98,18 @@ std::string tempWav()
 // Open E major, highest string first.
 const std::vector<std::pair<int, int>> kEChord = {{0, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 0}};
 
-// The largest lasting drop (dB) from one window to the next: the quietest of
-// the three windows up to it against the loudest of the three after it, so a
+// The largest lasting drop (dB) over `gap` windows: the quietest of the three
+// windows up to one against the loudest of three `gap` windows later, so a
 // passing bump (another note's attack) is not taken for a stop. Only where
 // the level before is above `floorDb`.
-double largestDrop(const std::vector<double>& env, double floorDb)
+double largestDrop(const std::vector<double>& env, double floorDb, std::size_t gap = 3)
 {
     double worst = 0;
-    for (std::size_t i = 0; i + 1 < env.size(); ++i) {
-        double before = env[i], after = env[i + 1];
+    for (std::size_t i = 0; i + gap < env.size(); ++i) {
+        double before = env[i], after = env[i + gap];
         for (std::size_t k = i >= 2 ? i - 2 : 0; k < i; ++k)
             before = std::min(before, env[k]);
-        for (std::size_t k = i + 2; k < std::min(env.size(), i + 4); ++k)
+        for (std::size_t k = i + gap + 1; k < std::min(env.size(), i + gap + 3); ++k)
             after = std::max(after, env[k]);
         if (before > floorDb)
             worst = std::max(worst, before - after);
@@ -398,7 +398,8 @@ std::vector<Figure> lastChordFigures(const std::string& buildDir)
     out.push_back({"change across the end", rmsDb(a, end + 30, end + 80) - rmsDb(a, end - 80, end - 30), "dB"});
     out.push_back({"ring-out", a.ms() - end, "ms"});
     out.push_back({"level where the file ends", peakDb(a, a.ms() - 10), "dBFS"});
-    out.push_back({"largest 30 ms drop of the ring-out", largestDrop(envelopeDb(a, end - 100, a.ms(), 30), -60), "dB"});
+    out.push_back({"largest drop within 30 ms in the ring-out", largestDrop(envelopeDb(a, end - 100, a.ms(), 10), -60),
+                   "dB"});
     return out;
 }
 
@@ -421,8 +422,8 @@ std::vector<Figure> letRingFigures(const std::string& buildDir)
     low.mono = filtered(a, 65, true);
     low.mono = filtered(low, 100, false);
     std::vector<Figure> out;
-    std::vector<double> env = envelopeDb(low, 100, 3990, 30);
-    out.push_back({"largest 30 ms drop of the ringing string", largestDrop(env, -55), "dB"});
+    out.push_back({"largest drop within 30 ms of the ringing string", largestDrop(envelopeDb(low, 100, 3990, 10), -55),
+                   "dB"});
     // Between two melody notes, away from their attacks.
     for (double at : {1.4, 2.4, 3.4})
         out.push_back({"its level " + std::to_string(at).substr(0, 3) + " s after the strike",

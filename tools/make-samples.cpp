@@ -208,9 +208,9 @@ public:
                 v *= static_cast<float>(std::exp(-i * 1000.0 / (kRate * job.decayMs)));
             const int fromEnd = kFrames - 1 - i;
             if (fromEnd < kFadeFrames) {
-                // 60 dB over the fade at an even rate, closing to silence.
+                // 60 dB over the fade at an even rate, closing to silence in its last tenth.
                 const double x = 1.0 - static_cast<double>(fromEnd) / kFadeFrames;
-                v *= static_cast<float>(std::pow(10.0, -3.0 * x) * (1.0 - x));
+                v *= static_cast<float>(std::pow(10.0, -3.0 * x) * std::min(1.0, 10.0 * (1.0 - x)));
             }
             if (i < kOnsetFrames) // a voice starting at 0 must not jump
                 v *= 0.5f - 0.5f * std::cos(3.14159265f * static_cast<float>(i) / kOnsetFrames);
