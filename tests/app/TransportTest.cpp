@@ -65,6 +65,11 @@ TEST_F(TransportTest, EndOfScoreReturnsToTheFirstMeasure)
     EXPECT_FALSE(playing());
     EXPECT_EQ(view().state().cursorMeasure.measure, 0);
     EXPECT_EQ(view().state().cursorBeat, 0);
+    // The last note (fret 7 on the top string: sample 33) rings out until Stop.
+    CSoundEngine& engine = view().transport().engine();
+    EXPECT_GE(engine.bufferPosition(0, 33), 0);
+    ASSERT_TRUE(frame().runCommand(32816));
+    EXPECT_EQ(engine.bufferPosition(0, 33), -1);
 }
 
 TEST_F(TransportTest, ClosingOrOpeningAMenuWhilePlayingOnlyStops)
