@@ -335,6 +335,7 @@ void CMainFrame::createShortcuts()
 bool CMainFrame::runCommand(int id)
 {
     const bool handled = router_.dispatch(id);
+    app_.checkRecovery();
     syncBarVisibility();
     updateCommandUI();
     return handled;
@@ -495,6 +496,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        app_.scoreClosed();
         closing_ = true;
     }
     event->accept();
