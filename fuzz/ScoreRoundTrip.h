@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTabDoc.h"
+#include "ScoreCheck.h"
 #include "TbfFormat.h"
 
 #include <cstddef>
@@ -17,20 +18,11 @@ namespace fuzz {
     std::abort();
 }
 
-// The model's invariants; stands in until the shared check is merged.
 inline void checkScore(const CTabDoc& doc, const char* when)
 {
-    bool ok = doc.trackCount >= 1 && doc.trackCount <= model::kMaxTracks && doc.measureCount >= 1 &&
-              doc.slotCount >= 0 && doc.slotCount <= model::kMaxSlots;
-    for (int t = 0; ok && t < doc.trackCount; ++t) {
-        const auto& track = doc.tracks[static_cast<std::size_t>(t)];
-        ok = track.GetSize() == doc.measureCount;
-        for (int m = 0; ok && m < track.GetSize(); ++m)
-            ok = track[m].beatCount >= 0 && track[m].beatCount <= track[m].beats.GetSize() &&
-                 track[m].instrumentSlot >= 0 && track[m].instrumentSlot < doc.slotCount;
-    }
-    if (!ok) {
-        std::fprintf(stderr, "fuzz: invariant broken %s\n", when);
+    const std::string problem = model::scoreProblem(doc);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "fuzz: %s %s\n", problem.c_str(), when);
         std::abort();
     }
 }

@@ -24,9 +24,9 @@ CRecoveryDlg::CRecoveryDlg(const std::vector<recovery::Entry>& entries, QWidget*
     list_->setMinimumWidth(420);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* recover = buttons->addButton(QStringLiteral("Récupérer"), QDialogButtonBox::AcceptRole);
-    QPushButton* ignore = buttons->addButton(QStringLiteral("Ignorer"), QDialogButtonBox::RejectRole);
-    QPushButton* discard = buttons->addButton(QStringLiteral("Supprimer"), QDialogButtonBox::DestructiveRole);
+    QPushButton* recover = buttons->addButton(QStringLiteral("&Récupérer"), QDialogButtonBox::AcceptRole);
+    QPushButton* ignore = buttons->addButton(QStringLiteral("&Ignorer"), QDialogButtonBox::RejectRole);
+    QPushButton* discard = buttons->addButton(QStringLiteral("&Supprimer"), QDialogButtonBox::DestructiveRole);
     recover->setDefault(true);
     connect(recover, &QPushButton::clicked, this, [this] { finish(RecoveryChoice::Action::Recover); });
     connect(ignore, &QPushButton::clicked, this, [this] { finish(RecoveryChoice::Action::Ignore); });

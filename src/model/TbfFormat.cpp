@@ -173,9 +173,9 @@ void read(CTabDoc& doc, const std::uint8_t* data, std::size_t size)
 
     const int header = r.i32();
     doc.tripletFeel = header & 1;
-    // A solo of a track the score does not have is no solo.
+    // A solo outside the ten tracks is no solo.
     const int solo = header >> 1;
-    doc.soloTrack = solo >= 0 && solo <= trackCount ? solo : 0;
+    doc.soloTrack = solo >= 0 && solo <= model::kMaxTracks ? solo : 0;
     doc.showAuthor = r.i32() != 0;
     doc.showTabber = r.i32() != 0;
     doc.author = r.countedString();
@@ -234,6 +234,8 @@ void read(CTabDoc& doc, const std::uint8_t* data, std::size_t size)
                 readBeat(r, measure.beats[b], drums);
             compactMeasure(measure);
         }
+        // The editor knows the end of the score by this flag.
+        track[measureCount - 1].flags |= model::kFlagLast;
         const int code = doc.slotInstrument[static_cast<std::size_t>(track[0].instrumentSlot)];
         doc.arpeggioLatency[ti] = (code == model::kDrums || code == model::kPiano) ? 1 : 6;
     }

@@ -31,7 +31,7 @@ bool exists(const std::string& path)
 TEST(RecoveryInfo, RandomRecordsReadBackAndOnlyTheWritersSpellingReads)
 {
     std::mt19937 rng(17);
-    const std::string alphabet = std::string("ab/\\\n =\xc3\xa9.%\t\r", 15);
+    const std::string alphabet = "ab/\\\n =\xc3\xa9.%\t\r";
     auto randomText = [&](int max) {
         std::string s;
         for (int n = std::uniform_int_distribution<int>(0, max)(rng); n > 0; --n)
@@ -49,8 +49,9 @@ TEST(RecoveryInfo, RandomRecordsReadBackAndOnlyTheWritersSpellingReads)
         std::string changed = text;
         const std::size_t at = std::uniform_int_distribution<std::size_t>(0, changed.size() - 1)(rng);
         changed[at] = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
-        if (const auto other = recovery::parseInfo(changed))
+        if (const auto other = recovery::parseInfo(changed)) {
             EXPECT_EQ(recovery::formatInfo(*other), changed);
+        }
     }
 }
 
