@@ -11,6 +11,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -82,9 +83,10 @@ TEST_F(RecoveryWindowTest, TypedScoreSurvivesACrashAndComesBackModifiedUnderItsO
 
     type(Qt::Key_7);
     ASSERT_EQ(doc().isSaved, 0) << "typing marks the score modified";
-    after(29000);
+    after(0); // the timer sees the change
+    after(29999);
     EXPECT_FALSE(hasCopy()) << "no copy before 30 s of unsaved changes";
-    after(1000);
+    after(1);
     ASSERT_TRUE(hasCopy());
     type(Qt::Key_Right);
     type(Qt::Key_5);
@@ -116,7 +118,8 @@ TEST_F(RecoveryWindowTest, TypedScoreSurvivesACrashAndComesBackModifiedUnderItsO
     EXPECT_EQ(doc().isSaved, 1);
     CTabDoc saved;
     ASSERT_TRUE(saved.readScore(riff, TempDir::read(riff)));
-    EXPECT_EQ(saved.tracks[0][0].beats[0].notes[0].fret, 7);
+    const CAccord& first = saved.tracks[0][0].beats[0];
+    EXPECT_TRUE(std::any_of(std::begin(first.notes), std::end(first.notes), [](const CNote& n) { return n.fret == 7; }));
     EXPECT_FALSE(hasCopy());
     EXPECT_TRUE(filesIn(folder()).empty());
 }
@@ -129,7 +132,7 @@ TEST_F(RecoveryWindowTest, SaveNewOpenAndAnsweredCloseRemoveTheCopy)
 
     const auto writeACopy = [&] {
         type(Qt::Key_3);
-        after(30000);
+        after(0);
         after(30000);
         ASSERT_TRUE(hasCopy());
     };

@@ -12,10 +12,11 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${RECOVERY_E2E_INNER:-}" ]; then
   exec env RECOVERY_E2E_INNER=1 xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$build" "$shots"
 fi
 
+unset QT_QPA_PLATFORM # the window must show on the virtual display
 bin="$build/fretlark"
 work="$(mktemp -d)"
 trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/data" FRETLARK_AUTOSAVE_MS=2000 FRETLARK_AUDIO=none
+export XDG_DATA_HOME="$work/data" FRETLARK_AUTOSAVE_MS=2000 FRETLARK_AUDIO=null
 folder="$XDG_DATA_HOME/Fretlark/Fretlark/recovery"
 score="$work/riff.tbf"
 cp examples/premier-riff.tbf "$score"
@@ -55,6 +56,7 @@ grep -q "^path=$score\$" "${copy%.tbf}.info" || fail "the side file does not nam
 # 2. Start again: "Récupérer" (the default button).
 "$bin" & pid=$!
 d=$(window "Récupération")
+sleep 1
 shot 2-question
 keys "$d" Return
 waitFor '! xdotool search --onlyvisible --name "Récupération" >/dev/null 2>&1' "the question stayed"
