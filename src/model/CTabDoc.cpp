@@ -203,6 +203,8 @@ bool CTabDoc::newDocumentSteps()
     title = kUntitled;
     measureCount = 1;
     isFreshLoad = 1;
+    if (recorder_)
+        recorder_->scoreReplaced();
     listener_->documentUpdated();
     isSaved = 1;
     return true;
@@ -337,6 +339,8 @@ bool CTabDoc::finishOpen(const std::string& path)
     listener_->resetCursor();
     isFreshLoad = 1;
     needsInit = 0;
+    if (recorder_)
+        recorder_->scoreReplaced();
     listener_->documentUpdated();
     isSaved = 1;
     if (listener_->isWindowUp())
@@ -350,6 +354,24 @@ void CTabDoc::normalizeEndOfScore()
     // turn, so saving what was saved changes nothing.
     while (measureCount >= 1 && trackCount >= 1 && tidyLastMeasure()) {
     }
+}
+
+int CTabDoc::emptyMeasuresAtEnd() const
+{
+    int count = 0;
+    for (int m = measureCount - 1; m >= 0; --m, ++count) {
+        for (int t = 0; t < trackCount; ++t) {
+            const CArray<CMesure>& track = tracks[static_cast<std::size_t>(t)];
+            if (m >= track.GetSize())
+                continue;
+            const CMesure& measure = track[m];
+            const int n = std::clamp(measure.beatCount, 0, measure.beats.GetSize());
+            for (int b = 0; b < n; ++b)
+                if (measure.beats[b].isRest || !measure.beats[b].hasNoFrets())
+                    return count;
+        }
+    }
+    return count;
 }
 
 bool CTabDoc::tidyLastMeasure()
@@ -453,7 +475,11 @@ bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
     const std::string path = savePathFor(requestedPath);
 
     const int before = measureCount;
+    if (recorder_)
+        recorder_->beforeTidy();
     shapeForSave();
+    if (recorder_)
+        recorder_->afterTidy();
     if (measureCount < before && remembered > 0)
         remembered = std::max(0, remembered - (before - measureCount));
     if (remembered >= 0)
@@ -495,5 +521,7 @@ bool CTabDoc::OnCloseDocument()
     author.clear();
     scoreTempo = 60;
     resetSlots();
+    if (recorder_)
+        recorder_->scoreReplaced();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "CMesure.h"
 #include "DocumentListener.h"
 #include "Prompter.h"
+#include "ScoreChangeRecorder.h"
 
 #include <array>
 #include <string>
@@ -58,6 +59,7 @@ public:
 
     void setPrompter(Prompter* p) { prompter_ = p; }
     void setListener(DocumentListener* l) { listener_ = l ? l : &noListener_; }
+    void setChangeRecorder(ScoreChangeRecorder* r) { recorder_ = r; }
 
     // ---- life cycle ----
     // Each returns false when the user's answer to the modified prompt stopped
@@ -96,8 +98,12 @@ public:
     // Path the save step really writes: ".tbf" appended when missing.
     static std::string savePathFor(const std::string& path);
 
-    // Tidies the end of the score before writing (public for tests).
+    // Tidies the end of the score before writing (public for tests): drops
+    // the measures at the end that hold nothing in any track, then completes
+    // the new last measure with rests.
     void normalizeEndOfScore();
+    // How many measures at the end hold nothing in any track (what the tidy-up drops).
+    int emptyMeasuresAtEnd() const;
 
 private:
     // Returns false when the operation must be abandoned.
@@ -115,6 +121,7 @@ private:
     Prompter* prompter_ = nullptr;
     DocumentListener noListener_;
     DocumentListener* listener_ = &noListener_;
+    ScoreChangeRecorder* recorder_ = nullptr;
     bool lastOpenFailed_ = false;
     std::string lastError_;
 };
