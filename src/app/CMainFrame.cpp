@@ -337,6 +337,7 @@ void CMainFrame::createShortcuts()
 bool CMainFrame::runCommand(int id)
 {
     const bool handled = router_.dispatch(id);
+    app_.checkRecovery();
     syncBarVisibility();
     updateCommandUI();
     return handled;
@@ -505,6 +506,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        app_.scoreClosed();
         closing_ = true;
     }
     event->accept();

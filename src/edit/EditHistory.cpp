@@ -441,9 +441,11 @@ void EditHistory::beforeTidy()
     tidy_ = std::make_unique<Step>();
     tidy_->kind = StepKind::Tidy;
     tidy_->hidden = true;
-    // The tidy-up reaches back one measure (the new last one when it drops
-    // the last) and, for an emptied score, rebuilds every track.
-    tidy_->region = {ScoreRegion::kAllTracks, std::max(doc_.measureCount - 2, 0), ScoreRegion::kToEnd, true};
+    // The tidy-up reaches back to the new last measure (one before the last
+    // at least) and, for an emptied score, rebuilds every track.
+    const int dropped = std::max(doc_.emptyMeasuresAtEnd(), 1);
+    tidy_->region = {ScoreRegion::kAllTracks, std::max(doc_.measureCount - 1 - dropped, 0), ScoreRegion::kToEnd,
+                     true};
     tidy_->change.measureCount = doc_.measureCount;
     tidy_->change.trackCount = doc_.trackCount;
     tidy_->change.settings = ScoreSettings::of(doc_);

@@ -16,11 +16,11 @@ constexpr int kVersionFieldSize = 31; // length byte + 30 characters
 constexpr int kChannelCount = 64;     // 4 ports x 16 channels
 constexpr int kTrackBlockSize = 98;
 constexpr int kFileStrings = 7;
-constexpr int kMaxBeatsPerMeasure = 255; // what the native format can store
-constexpr int kMaxNumerator = 32;
-constexpr int kMaxTempo = 500;
-constexpr int kMaxCapo = 12;
-constexpr int kMaxAmount = 7;
+using model::kMaxAmount;
+using model::kMaxBeatsPerMeasure;
+using model::kMaxCapo;
+using model::kMaxNumerator;
+using model::kMaxTempo;
 constexpr int kMinBeatBytes = 3; // flags, duration, strings
 
 // Drum sample for MIDI keys 27..87; keys from 88 wrap round.

@@ -26,12 +26,16 @@ std::string randomText(std::mt19937& rng, int maxLen)
 CNote randomNote(std::mt19937& rng)
 {
     CNote n;
-    n.fret = pick(rng, 0, 31);
-    n.technique = pick(rng, 0, 3) == 0 ? pick(rng, 0, 15) : 0;
+    // Values the editor can make (on any instrument): frets and the dead
+    // note, or EMPTY; the eleven techniques; amounts up to 7.
+    n.fret = pick(rng, 0, 26);
+    if (n.fret == 26)
+        n.fret = model::kEmptyFret;
+    n.technique = pick(rng, 0, 3) == 0 ? pick(rng, 0, model::kSlap) : 0;
     const int bendKind = pick(rng, 0, 4) == 0 ? (1 << pick(rng, 0, 3)) : 0;
     n.bend = bendKind ? pick(rng, 0, 7) * 16 + bendKind : 0;
     const int vibKind = pick(rng, 0, 4) == 0 ? (1 << pick(rng, 0, 2)) : 0;
-    n.vibrato = vibKind ? pick(rng, 0, 15) * 8 + vibKind : 0;
+    n.vibrato = vibKind ? pick(rng, 0, model::kMaxAmount) * 8 + vibKind : 0;
     return n;
 }
 } // namespace
