@@ -6,7 +6,8 @@ namespace sound {
 
 CompressorEffect::CompressorEffect(int rate) : rate_(rate)
 {
-    const auto frames = static_cast<std::size_t>(4.0 * rate / 1000.0) + 8;
+    // The pre-delay and a whole block.
+    const auto frames = static_cast<std::size_t>(4.0 * rate / 1000.0) + 8 + kLongestBlock;
     lineL_.resize(frames);
     lineR_.resize(frames);
 }
@@ -17,7 +18,7 @@ void CompressorEffect::take(const SlotEffects& s)
     makeUp_.target = p.fGain;
     threshold_.target = p.fThreshold;
     slope_.target = 1.0f - 1.0f / p.fRatio;
-    delay_.target = std::min(p.fPredelay * static_cast<float>(rate_) / 1000.0f, static_cast<float>(lineL_.length() - 2));
+    delay_.target = std::min(p.fPredelay * static_cast<float>(rate_) / 1000.0f, static_cast<float>(lineL_.length() - kLongestBlock - 2));
     attackMs_ = p.fAttack;
     releaseMs_ = p.fRelease;
     if (fresh_) {
@@ -39,6 +40,11 @@ void CompressorEffect::reset()
 
 void CompressorEffect::process(float* left, float* right, int frames)
 {
+    if (frames > kLongestBlock) {
+        process(left, right, kLongestBlock);
+        process(left + kLongestBlock, right + kLongestBlock, frames - kLongestBlock);
+        return;
+    }
     const float k = dsp::glideShare(frames, rate_, 0.005);
     for (dsp::Glide* g : {&makeUp_, &threshold_, &slope_, &delay_})
         g->step(k);
@@ -49,6 +55,10 @@ void CompressorEffect::process(float* left, float* right, int frames)
     const float release = dsp::glideShare(kStride, rate_, releaseMs_ / 1000.0);
     const float delay = delay_.value;
     const float makeUp = makeUp_.value, threshold = threshold_.value, slope = slope_.value;
+    // The whole block goes into the lines first: with the pre-delay below a
+    // block, some of what comes out now went in during this block.
+    lineL_.write(left, frames);
+    lineR_.write(right, frames);
     for (int from = 0; from < frames; from += kStride) {
         const int n = std::min(kStride, frames - from);
         float env = envelope_;
@@ -61,12 +71,11 @@ void CompressorEffect::process(float* left, float* right, int frames)
         const float target = std::pow(10.0f, (makeUp - reduction_) / 20.0f);
         const float step = (target - gain_) / static_cast<float>(n);
         for (int i = from; i < from + n; ++i) {
-            lineL_.push(left[i]);
-            lineR_.push(right[i]);
             gain_ += step;
-            // A delay of zero is the sample just pushed.
-            left[i] = lineL_.read(delay + 1.0f) * gain_;
-            right[i] = lineR_.read(delay + 1.0f) * gain_;
+            // Input i sits frames - i pushes back.
+            const float back = static_cast<float>(frames - i) + delay;
+            left[i] = lineL_.read(back) * gain_;
+            right[i] = lineR_.read(back) * gain_;
         }
         gain_ = target;
     }

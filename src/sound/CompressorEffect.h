@@ -22,6 +22,7 @@ public:
     // The gain is worked out once per this many frames and followed in a
     // straight line between.
     static constexpr int kStride = 16;
+    static constexpr int kLongestBlock = 1024;
 
 private:
     int rate_;

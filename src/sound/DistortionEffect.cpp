@@ -43,20 +43,29 @@ void DistortionEffect::design()
     post_.bandPass(rate_, centre, std::clamp(centre / std::max(width_.value, 1.0f), 0.1, 20.0));
 }
 
-float DistortionEffect::Oversampler::run(float x, float drive, float norm)
+void DistortionEffect::Oversampler::run(float* x, int n, const float* drive, const float* norm)
 {
-    in[0] = in[1];
-    in[1] = in[2];
-    in[2] = in[3];
-    in[3] = x;
-    // The sample halfway between in[1] and in[2], from the cubic through all four.
-    const float half = (9.0f * (in[1] + in[2]) - (in[0] + in[3])) * (1.0f / 16.0f);
-    for (int j = 0; j < 5; ++j)
-        out[static_cast<std::size_t>(j)] = out[static_cast<std::size_t>(j + 2)];
-    out[5] = dsp::softSaturate(drive * in[1]) * norm;
-    out[6] = dsp::softSaturate(drive * half) * norm;
+    // ext[j] is input j - 3: the three kept inputs come first.
+    float ext[kStretch + 3];
+    std::copy(in.begin(), in.end(), ext);
+    std::copy_n(x, n, ext + 3);
+    // Twice the rate: each input, then the sample halfway to the next one
+    // from the cubic through four inputs; up[k + 6] is shaped sample k.
+    float up[2 * kStretch + 6];
+    std::copy(out.begin(), out.end(), up);
+    for (int i = 0; i < n; ++i) {
+        const float a = ext[i + 1], b = ext[i + 2];
+        const float half = (9.0f * (a + b) - (ext[i] + ext[i + 3])) * (1.0f / 16.0f);
+        up[6 + 2 * i] = dsp::softSaturate(drive[i] * a) * norm[i];
+        up[7 + 2 * i] = dsp::softSaturate(drive[i] * half) * norm[i];
+    }
     // Half-band low-pass back to the output rate.
-    return (16.0f * out[3] + 9.0f * (out[2] + out[4]) - (out[0] + out[6])) * (1.0f / 32.0f);
+    for (int i = 0; i < n; ++i) {
+        const float* u = up + 2 * i;
+        x[i] = (16.0f * u[4] + 9.0f * (u[3] + u[5]) - (u[1] + u[7])) * (1.0f / 32.0f);
+    }
+    std::copy(ext + n, ext + n + 3, in.begin());
+    std::copy(up + 2 * n, up + 2 * n + 6, out.begin());
 }
 
 void DistortionEffect::process(float* left, float* right, int frames)
@@ -74,12 +83,15 @@ void DistortionEffect::process(float* left, float* right, int frames)
     const float perFrame = 1.0f / static_cast<float>(frames);
     // Full scale stays full scale whatever the drive.
     const float normFrom = 1.0f / dsp::softSaturate(driveFrom), normTo = 1.0f / dsp::softSaturate(drive_.value);
-    for (int i = 0; i < frames; ++i) {
-        const float t = static_cast<float>(i) * perFrame;
-        const float drive = driveFrom + (drive_.value - driveFrom) * t;
-        const float norm = normFrom + (normTo - normFrom) * t;
-        left[i] = overL_.run(left[i], drive, norm);
-        right[i] = overR_.run(right[i], drive, norm);
+    for (int at = 0; at < frames; at += kStretch) {
+        const int n = std::min(kStretch, frames - at);
+        for (int i = 0; i < n; ++i) {
+            const float t = static_cast<float>(at + i) * perFrame;
+            drive_n_[static_cast<std::size_t>(i)] = driveFrom + (drive_.value - driveFrom) * t;
+            norm_n_[static_cast<std::size_t>(i)] = normFrom + (normTo - normFrom) * t;
+        }
+        overL_.run(left + at, n, drive_n_.data(), norm_n_.data());
+        overR_.run(right + at, n, drive_n_.data(), norm_n_.data());
     }
     post_.process(left, right, frames);
     for (int i = 0; i < frames; ++i) {

@@ -17,18 +17,21 @@ public:
     void reset() override;
     void process(float* left, float* right, int frames) override;
 
+    static constexpr int kStretch = 64;
+
 private:
     // Per channel: the last inputs and the last samples at the double rate.
     struct Oversampler {
-        std::array<float, 4> in{};  // x[i-3] .. x[i]
-        std::array<float, 7> out{}; // shaped samples at twice the rate, newest last
-        float run(float x, float drive, float norm);
+        std::array<float, 3> in{};  // the last three inputs, oldest first
+        std::array<float, 6> out{}; // the last six shaped samples at twice the rate
+        void run(float* x, int n, const float* drive, const float* norm);
     };
     void design();
 
     int rate_;
     dsp::Biquad pre_, post_;
     Oversampler overL_, overR_;
+    std::array<float, kStretch> drive_n_{}, norm_n_{};
     dsp::Glide gain_, drive_, center_, width_, cutoff_;
     bool fresh_ = true;
 };

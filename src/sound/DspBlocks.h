@@ -126,6 +126,20 @@ public:
     }
     // The sample written `delay` pushes ago (1 = the last one).
     float at(std::size_t delay) const { return data_[(write_ - delay) & mask_]; }
+    // n samples at once, oldest first.
+    void write(const float* in, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            data_[(write_ + static_cast<std::size_t>(i)) & mask_] = in[i];
+        write_ = (write_ + static_cast<std::size_t>(n)) & mask_;
+    }
+    // The n samples that start `delay` pushes ago (delay >= n), oldest first.
+    void read(std::size_t delay, float* out, int n) const
+    {
+        const std::size_t from = write_ - delay;
+        for (int i = 0; i < n; ++i)
+            out[i] = data_[(from + static_cast<std::size_t>(i)) & mask_];
+    }
     // Between whole delays, linearly: its gain never exceeds one, which keeps
     // feedback loops stable.
     float read(float delay) const
@@ -143,12 +157,12 @@ private:
     std::size_t write_ = 0;
 };
 
-// tanh to within about 2 % and exactly +-1 beyond +-3, without a library call.
+// A smooth clip, close to tanh: a cubic up to +-1.5, flat at +-1 beyond
+// (no division, so a loop of them is cheap).
 inline float softSaturate(float x)
 {
-    const float c = std::clamp(x, -3.0f, 3.0f);
-    const float c2 = c * c;
-    return c * (27.0f + c2) / (27.0f + 9.0f * c2);
+    const float c = std::clamp(x, -1.5f, 1.5f);
+    return c - c * c * c * (1.0f / 6.75f);
 }
 
 // Zero when the effect state decayed into noise far below hearing, or was

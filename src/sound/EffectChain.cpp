@@ -17,9 +17,9 @@ EffectChain::EffectChain(int rate)
     : rate_(rate),
       fadeStep_(static_cast<float>(1000.0 / (kFadeMs * rate))),
       dryL_(kMaxFrames),
-      dryR_(kMaxFrames),
-      ramp_(kMaxFrames)
+      dryR_(kMaxFrames)
 {
+    ramp_.resize(kMaxFrames);
     effects_[0] = std::make_unique<ModulationEffect>(rate, EffectKind::Chorus);
     effects_[1] = std::make_unique<CompressorEffect>(rate);
     effects_[2] = std::make_unique<DistortionEffect>(rate);

@@ -13,24 +13,16 @@ constexpr float kDiffusion = 0.6f;
 // the dry signal.
 constexpr float kWetTrim = 0.5f;
 
+// Added as a tree: three additions deep instead of seven in a row.
+template <typename V>
+inline float total(const V& v)
+{
+    return ((v[0] + v[1]) + (v[2] + v[3])) + ((v[4] + v[5]) + (v[6] + v[7]));
+}
+
 float decibels(float db)
 {
     return db <= -96.0f ? 0.0f : std::pow(10.0f, db / 20.0f);
-}
-
-// In-place fast Walsh-Hadamard transform of eight values, scaled to keep
-// energy: the orthogonal mixing of the lines.
-inline void hadamard8(float* v)
-{
-    for (int len = 1; len < 8; len <<= 1)
-        for (int i = 0; i < 8; i += 2 * len)
-            for (int j = i; j < i + len; ++j) {
-                const float a = v[j], b = v[j + len];
-                v[j] = a + b;
-                v[j + len] = a - b;
-            }
-    for (int i = 0; i < 8; ++i)
-        v[i] *= 0.35355339f; // 1 / sqrt(8)
 }
 
 } // namespace
@@ -47,15 +39,14 @@ ReverbEffect::ReverbEffect(int rate) : rate_(rate)
 {
     const double scale = rate / 44100.0;
     std::size_t longest = 0;
-    for (int k = 0; k < kLines; ++k) {
-        delays_[static_cast<std::size_t>(k)] =
-            std::max<std::size_t>(64, static_cast<std::size_t>(std::lround(kLengths[static_cast<std::size_t>(k)] * scale)));
-        longest = std::max(longest, delays_[static_cast<std::size_t>(k)]);
+    for (std::size_t k = 0; k < kLines; ++k) {
+        delays_[k] = std::max<std::size_t>(kStretch, static_cast<std::size_t>(std::lround(kLengths[k] * scale)));
+        longest = std::max(longest, delays_[k]);
     }
     std::size_t n = 1;
     while (n <= longest)
         n <<= 1;
-    lines_.assign(n * kLines, 0.0f);
+    lines_.assign(n, Lanes{});
     mask_ = n - 1;
     for (std::size_t d = 0; d < diffusers_.size(); ++d) {
         diffusers_[d].delay = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kDiffusers[d] * scale)));
@@ -83,8 +74,8 @@ void ReverbEffect::take(const SlotEffects& s)
 
 void ReverbEffect::reset()
 {
-    std::fill(lines_.begin(), lines_.end(), 0.0f);
-    held_.fill(0);
+    std::fill(lines_.begin(), lines_.end(), Lanes{});
+    held_ = Lanes{};
     for (AllPass& a : diffusers_)
         a.line.clear();
     fresh_ = true;
@@ -101,8 +92,8 @@ void ReverbEffect::design()
         const double gh = std::pow(10.0, -3.0 * d / high);
         // One-pole low-pass with gain g at 0 Hz and gh at half the rate.
         const double b = g + gh > 0 ? std::min((g - gh) / (g + gh), 0.995) : 0.0;
-        loopGain_[k] = static_cast<float>(g * (1 - b));
-        damping_[k] = static_cast<float>(b);
+        loopGain_[static_cast<int>(k)] = static_cast<float>(g * (1 - b));
+        damping_[static_cast<int>(k)] = static_cast<float>(b);
     }
 }
 
@@ -116,28 +107,41 @@ void ReverbEffect::process(float* left, float* right, int frames)
     if (ratio_.step(k) || moved)
         design();
     const float perFrame = 1.0f / static_cast<float>(frames);
-    float v[kLines];
-    for (int i = 0; i < frames; ++i) {
-        const float t = static_cast<float>(i) * perFrame;
-        const float in = 0.5f * (left[i] + right[i]) * (inFrom + (inGain_.value - inFrom) * t);
-        const float diffused = diffusers_[1].run(diffusers_[0].run(in));
-        for (std::size_t l = 0; l < kLines; ++l) {
-            const float out = lines_[((write_ - delays_[l]) & mask_) * kLines + l];
-            held_[l] = loopGain_[l] * out + damping_[l] * held_[l];
-            v[l] = held_[l];
-        }
-        // Opposite signs on the two sides keep the room wide.
-        const float wl = v[0] - v[1] + v[2] - v[3] + v[4] - v[5] + v[6] - v[7];
-        const float wr = v[0] + v[1] - v[2] - v[3] + v[4] + v[5] - v[6] - v[7];
-        hadamard8(v);
-        float* slot = &lines_[write_ * kLines];
-        for (std::size_t l = 0; l < kLines; ++l)
-            slot[l] = v[l] + ((l & 1) ? -diffused : diffused);
-        write_ = (write_ + 1) & mask_;
-        const float wet = (wetFrom + (wetGain_.value - wetFrom) * t) * 0.35355339f;
-        left[i] += wl * wet;
-        right[i] += wr * wet;
+    const float inStep = (inGain_.value - inFrom) * perFrame, wetStep = (wetGain_.value - wetFrom) * perFrame;
+    for (int at = 0; at < frames; at += kStretch) {
+        const int n = std::min(kStretch, frames - at);
+        const auto done = static_cast<float>(at);
+        stretch(left + at, right + at, n, inFrom + inStep * done, inStep, wetFrom + wetStep * done, wetStep);
     }
+}
+
+void ReverbEffect::stretch(float* left, float* right, int n, float inGain, float inStep, float wet, float wetStep)
+{
+    for (int i = 0; i < n; ++i) {
+        const float in = 0.5f * (left[i] + right[i]) * (inGain + inStep * static_cast<float>(i));
+        input_[static_cast<std::size_t>(i)] = diffusers_[1].run(diffusers_[0].run(in));
+    }
+    // Signs: the input goes into the lines alternately, the two sides read
+    // them with different patterns so the room is wide.
+    const Lanes inSigns = {1, -1, 1, -1, 1, -1, 1, -1};
+    const Lanes leftSigns = {1, -1, 1, -1, 1, -1, 1, -1};
+    const Lanes rightSigns = {1, 1, -1, -1, 1, 1, -1, -1};
+    const float* base = reinterpret_cast<const float*>(lines_.data());
+    Lanes held = held_;
+    for (int i = 0; i < n; ++i) {
+        Lanes tap;
+        for (int l = 0; l < kLines; ++l)
+            tap[l] = base[((write_ - delays_[static_cast<std::size_t>(l)]) & mask_) * kLines + static_cast<std::size_t>(l)];
+        held = loopGain_ * tap + damping_ * held;
+        const float sum = total(held), wl = total(held * leftSigns), wr = total(held * rightSigns);
+        // Householder reflection: each line gets itself less a quarter of the sum.
+        lines_[write_] = held - 0.25f * sum + inSigns * input_[static_cast<std::size_t>(i)];
+        write_ = (write_ + 1) & mask_;
+        const float g = (wet + wetStep * static_cast<float>(i)) * 0.35355339f;
+        left[i] += wl * g;
+        right[i] += wr * g;
+    }
+    held_ = held;
 }
 
 } // namespace sound

@@ -8,13 +8,16 @@
 
 namespace sound {
 
-// A room: eight delay lines of mutually prime lengths mixed through an
-// orthogonal matrix, each line losing what makes the sound fall by 60 dB in
-// the reverberation time, high frequencies in that time times the ratio.
-// Two all-pass stages blur the input first. Output: dry plus wet at the mix.
+// A room: eight delay lines of mutually prime lengths fed back through an
+// orthogonal (Householder) matrix, each line losing what makes the sound
+// fall by 60 dB in the reverberation time, high frequencies in that time
+// times the ratio. Two all-pass stages blur the input first. Output: dry
+// plus wet at the mix.
 class ReverbEffect : public Effect {
 public:
     static constexpr int kLines = 8;
+    // Frames worked on at once; every line is longer.
+    static constexpr int kStretch = 64;
 
     explicit ReverbEffect(int rate);
     void take(const SlotEffects& settings) override;
@@ -28,15 +31,22 @@ private:
         float run(float x);
     };
     void design();
+    void stretch(float* left, float* right, int frames, float inFrom, float inStep, float wetFrom, float wetStep);
+
+    // Eight lanes, one per line: the compiler keeps them in vector registers.
+    using Lanes = float __attribute__((vector_size(32)));
 
     int rate_;
     std::array<std::size_t, kLines> delays_{};
-    // The lines side by side: frame f of line k at f * kLines + k.
-    std::vector<float> lines_;
+    // The lines side by side: frame f of line k at f * kLines + k, all
+    // written at one position, each read its own length behind it.
+    std::vector<Lanes> lines_;
     std::size_t mask_ = 0;
     std::size_t write_ = 0;
-    std::array<float, kLines> held_{}; // state of each line's low-pass
-    std::array<float, kLines> loopGain_{}, damping_{};
+    Lanes held_{}; // each line's low-pass state
+    Lanes loopGain_{};
+    Lanes damping_{};
+    std::array<float, kStretch> input_{};
     std::array<AllPass, 2> diffusers_;
     dsp::Glide inGain_, wetGain_, seconds_, ratio_;
     bool fresh_ = true;
