@@ -48,7 +48,8 @@ void DistortionEffect::Oversampler::run(float* x, int n, const float* drive, con
     // ext[j] is input j - 3: the three kept inputs come first.
     float ext[kStretch + 3];
     std::copy(in.begin(), in.end(), ext);
-    std::copy_n(x, n, ext + 3);
+    for (int i = 0; i < n; ++i)
+        ext[i + 3] = x[i];
     // Twice the rate: each input, then the sample halfway to the next one
     // from the cubic through four inputs; up[k + 6] is shaped sample k.
     float up[2 * kStretch + 6];

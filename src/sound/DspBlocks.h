@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -32,9 +33,24 @@ struct Glide {
 
 // The share of the distance a glide with time constant `seconds` covers in
 // `frames` frames.
+// `frames`. Asked every block with the same few values: remembered.
 inline float glideShare(int frames, int rate, double seconds)
 {
-    return static_cast<float>(1.0 - std::exp(-frames / (rate * seconds)));
+    struct Memo {
+        int frames = -1;
+        int rate = 0;
+        double seconds = 0;
+        float share = 0;
+    };
+    thread_local std::array<Memo, 8> memo;
+    thread_local std::size_t next = 0;
+    for (const Memo& m : memo)
+        if (m.frames == frames && m.rate == rate && m.seconds == seconds)
+            return m.share;
+    Memo& m = memo[next];
+    next = (next + 1) % memo.size();
+    m = {frames, rate, seconds, static_cast<float>(1.0 - std::exp(-frames / (rate * seconds)))};
+    return m.share;
 }
 
 // One second-order section (transposed direct form II), stereo.
@@ -126,19 +142,31 @@ public:
     }
     // The sample written `delay` pushes ago (1 = the last one).
     float at(std::size_t delay) const { return data_[(write_ - delay) & mask_]; }
-    // n samples at once, oldest first.
+    // n samples at once, oldest first. Plain loops: a block is a few dozen
+    // samples, too short to pay for a library copy call (the effects are
+    // built without turning such loops into one).
     void write(const float* in, int n)
     {
-        for (int i = 0; i < n; ++i)
-            data_[(write_ + static_cast<std::size_t>(i)) & mask_] = in[i];
-        write_ = (write_ + static_cast<std::size_t>(n)) & mask_;
+        const auto count = static_cast<std::size_t>(n);
+        const std::size_t first = std::min(count, data_.size() - write_);
+        float* to = data_.data() + write_;
+        for (std::size_t i = 0; i < first; ++i)
+            to[i] = in[i];
+        for (std::size_t i = first; i < count; ++i)
+            data_[i - first] = in[i];
+        write_ = (write_ + count) & mask_;
     }
     // The n samples that start `delay` pushes ago (delay >= n), oldest first.
     void read(std::size_t delay, float* out, int n) const
     {
-        const std::size_t from = write_ - delay;
-        for (int i = 0; i < n; ++i)
-            out[i] = data_[(from + static_cast<std::size_t>(i)) & mask_];
+        const auto count = static_cast<std::size_t>(n);
+        const std::size_t from = (write_ - delay) & mask_;
+        const std::size_t first = std::min(count, data_.size() - from);
+        const float* at = data_.data() + from;
+        for (std::size_t i = 0; i < first; ++i)
+            out[i] = at[i];
+        for (std::size_t i = first; i < count; ++i)
+            out[i] = data_[i - first];
     }
     // Between whole delays, linearly: its gain never exceeds one, which keeps
     // feedback loops stable.

@@ -82,8 +82,10 @@ void EffectChain::run(float* left, float* right, int frames)
             continue;
         }
         // Fading: dry and wet side by side.
-        std::copy_n(left, frames, dryL_.begin());
-        std::copy_n(right, frames, dryR_.begin());
+        for (int i = 0; i < frames; ++i) {
+            dryL_[static_cast<std::size_t>(i)] = left[i];
+            dryR_[static_cast<std::size_t>(i)] = right[i];
+        }
         const float step = on_[k] ? fadeStep_ : -fadeStep_;
         for (int i = 0; i < frames; ++i) {
             level = std::clamp(level + step, 0.0f, 1.0f);

@@ -30,18 +30,18 @@ void GargleEffect::process(float* left, float* right, int frames)
     // The square is the triangle made steep and clipped: edges of 0.5 ms.
     const float steep = std::max(1.0f, static_cast<float>(1000.0 / hz_));
     const float sq = square_.value;
-    const double start = phase_;
+    auto p = static_cast<float>(phase_);
     for (int i = 0; i < frames; ++i) {
-        float p = static_cast<float>(start) + step * static_cast<float>(i);
-        p -= std::floor(p);
         const float tri = 1.0f - std::abs(2.0f * p - 1.0f); // 0 at the cycle's start, 1 halfway
         const float edge = std::clamp((tri - 0.5f) * steep + 0.5f, 0.0f, 1.0f);
         const float g = tri + (edge - tri) * sq;
         left[i] *= g;
         right[i] *= g;
+        p += step;
+        if (p >= 1.0f)
+            p -= 1.0f;
     }
-    phase_ = start + static_cast<double>(step) * frames;
-    phase_ -= std::floor(phase_);
+    phase_ = p;
 }
 
 } // namespace sound

@@ -56,7 +56,11 @@ float ModulationEffect::oscillator(double phase) const
     const double f = phase - std::floor(phase);
     // Triangle in step with the sine: 0 at phase 0, 1 at a quarter.
     const double tri = 4 * std::abs(f + 0.75 - std::floor(f + 0.75) - 0.5) - 1;
-    const double sine = std::sin(2 * std::numbers::pi * f);
+    // A sine from two parabolas, within 0.1 %: the oscillator runs four times a block.
+    const double x = f < 0.5 ? f : f - 0.5; // half a period, 0..0.5
+    const double arch = 16 * x * (0.5 - x); // 0..1..0
+    const double bent = arch * (0.775 + 0.225 * arch);
+    const double sine = f < 0.5 ? bent : -bent;
     return static_cast<float>(tri + (sine - tri) * sine_.value);
 }
 

@@ -1,6 +1,7 @@
 #include "ReverbEffect.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace sound {
 
@@ -12,13 +13,6 @@ constexpr float kDiffusion = 0.6f;
 // The wet sum is turned down so a long reverberation stays about as loud as
 // the dry signal.
 constexpr float kWetTrim = 0.5f;
-
-// Added as a tree: three additions deep instead of seven in a row.
-template <typename V>
-inline float total(const V& v)
-{
-    return ((v[0] + v[1]) + (v[2] + v[3])) + ((v[4] + v[5]) + (v[6] + v[7]));
-}
 
 float decibels(float db)
 {
@@ -38,16 +32,10 @@ float ReverbEffect::AllPass::run(float x)
 ReverbEffect::ReverbEffect(int rate) : rate_(rate)
 {
     const double scale = rate / 44100.0;
-    std::size_t longest = 0;
     for (std::size_t k = 0; k < kLines; ++k) {
         delays_[k] = std::max<std::size_t>(kStretch, static_cast<std::size_t>(std::lround(kLengths[k] * scale)));
-        longest = std::max(longest, delays_[k]);
+        lines_[k].resize(delays_[k] + 1);
     }
-    std::size_t n = 1;
-    while (n <= longest)
-        n <<= 1;
-    lines_.assign(n, Lanes{});
-    mask_ = n - 1;
     for (std::size_t d = 0; d < diffusers_.size(); ++d) {
         diffusers_[d].delay = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kDiffusers[d] * scale)));
         diffusers_[d].line.resize(diffusers_[d].delay + 2);
@@ -74,7 +62,8 @@ void ReverbEffect::take(const SlotEffects& s)
 
 void ReverbEffect::reset()
 {
-    std::fill(lines_.begin(), lines_.end(), Lanes{});
+    for (dsp::DelayLine& line : lines_)
+        line.clear();
     held_ = Lanes{};
     for (AllPass& a : diffusers_)
         a.line.clear();
@@ -115,33 +104,73 @@ void ReverbEffect::process(float* left, float* right, int frames)
     }
 }
 
+namespace {
+
+using Four = float __attribute__((vector_size(16)));
+
+inline Four load(const float* p)
+{
+    Four v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void store(float* p, Four v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+} // namespace
+
 void ReverbEffect::stretch(float* left, float* right, int n, float inGain, float inStep, float wet, float wetStep)
 {
     for (int i = 0; i < n; ++i) {
         const float in = 0.5f * (left[i] + right[i]) * (inGain + inStep * static_cast<float>(i));
         input_[static_cast<std::size_t>(i)] = diffusers_[1].run(diffusers_[0].run(in));
     }
-    // Signs: the input goes into the lines alternately, the two sides read
-    // them with different patterns so the room is wide.
-    const Lanes inSigns = {1, -1, 1, -1, 1, -1, 1, -1};
-    const Lanes leftSigns = {1, -1, 1, -1, 1, -1, 1, -1};
-    const Lanes rightSigns = {1, 1, -1, -1, 1, 1, -1, -1};
-    const float* base = reinterpret_cast<const float*>(lines_.data());
+    // Every line is longer than a stretch: what it gives back now was
+    // written before this stretch began, and what goes in now comes out later.
+    for (std::size_t l = 0; l < kLines; ++l)
+        lines_[l].read(delays_[l], taps_[l].data(), n);
+    // The low-pass of each loop, the eight lines side by side.
     Lanes held = held_;
-    for (int i = 0; i < n; ++i) {
-        Lanes tap;
-        for (int l = 0; l < kLines; ++l)
-            tap[l] = base[((write_ - delays_[static_cast<std::size_t>(l)]) & mask_) * kLines + static_cast<std::size_t>(l)];
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        const Lanes tap = {taps_[0][i], taps_[1][i], taps_[2][i], taps_[3][i],
+                           taps_[4][i], taps_[5][i], taps_[6][i], taps_[7][i]};
         held = loopGain_ * tap + damping_ * held;
-        const float sum = total(held), wl = total(held * leftSigns), wr = total(held * rightSigns);
-        // Householder reflection: each line gets itself less a quarter of the sum.
-        lines_[write_] = held - 0.25f * sum + inSigns * input_[static_cast<std::size_t>(i)];
-        write_ = (write_ + 1) & mask_;
-        const float g = (wet + wetStep * static_cast<float>(i)) * 0.35355339f;
-        left[i] += wl * g;
-        right[i] += wr * g;
+        for (std::size_t l = 0; l < kLines; ++l)
+            taps_[l][i] = held[static_cast<int>(l)];
     }
     held_ = held;
+    // Four frames at a time (the arrays are a whole number of fours long;
+    // what lies past n is never used).
+    const float trim = 0.35355339f; // 1 / sqrt(8)
+    for (int i = 0; i < n; i += 4) {
+        Four a[kLines];
+        for (std::size_t l = 0; l < kLines; ++l)
+            a[l] = load(&taps_[l][static_cast<std::size_t>(i)]);
+        const Four sum = ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7]));
+        // Opposite signs on the two sides keep the room wide.
+        const Four wl = ((a[0] - a[1]) + (a[2] - a[3])) + ((a[4] - a[5]) + (a[6] - a[7]));
+        const Four wr = ((a[0] + a[1]) - (a[2] + a[3])) + ((a[4] + a[5]) - (a[6] + a[7]));
+        // Householder reflection: each line gets itself less a quarter of the
+        // sum, and the input with alternating signs.
+        const Four reflect = 0.25f * sum;
+        const Four d = load(&input_[static_cast<std::size_t>(i)]);
+        for (std::size_t l = 0; l < kLines; ++l)
+            store(&taps_[l][static_cast<std::size_t>(i)], (l & 1) ? a[l] - reflect - d : a[l] - reflect + d);
+        const auto at = static_cast<float>(i);
+        const Four steps = {at, at + 1, at + 2, at + 3};
+        const Four g = (wet + wetStep * steps) * trim;
+        store(&wetL_[static_cast<std::size_t>(i)], wl * g);
+        store(&wetR_[static_cast<std::size_t>(i)], wr * g);
+    }
+    for (std::size_t l = 0; l < kLines; ++l)
+        lines_[l].write(taps_[l].data(), n);
+    for (int i = 0; i < n; ++i) {
+        left[i] += wetL_[static_cast<std::size_t>(i)];
+        right[i] += wetR_[static_cast<std::size_t>(i)];
+    }
 }
 
 } // namespace sound

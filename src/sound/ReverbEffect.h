@@ -33,20 +33,18 @@ private:
     void design();
     void stretch(float* left, float* right, int frames, float inFrom, float inStep, float wetFrom, float wetStep);
 
-    // Eight lanes, one per line: the compiler keeps them in vector registers.
+    // Eight lanes, one per line, for the low-pass in each loop.
     using Lanes = float __attribute__((vector_size(32)));
 
     int rate_;
     std::array<std::size_t, kLines> delays_{};
-    // The lines side by side: frame f of line k at f * kLines + k, all
-    // written at one position, each read its own length behind it.
-    std::vector<Lanes> lines_;
-    std::size_t mask_ = 0;
-    std::size_t write_ = 0;
+    std::array<dsp::DelayLine, kLines> lines_;
     Lanes held_{}; // each line's low-pass state
     Lanes loopGain_{};
     Lanes damping_{};
-    std::array<float, kStretch> input_{};
+    // One stretch: what each line gives back, then what goes back into it.
+    alignas(16) std::array<std::array<float, kStretch>, kLines> taps_{};
+    alignas(16) std::array<float, kStretch> input_{}, wetL_{}, wetR_{};
     std::array<AllPass, 2> diffusers_;
     dsp::Glide inGain_, wetGain_, seconds_, ratio_;
     bool fresh_ = true;
