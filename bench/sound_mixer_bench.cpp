@@ -1,6 +1,7 @@
 // Mixer speed: 64 voices whose rates and levels change every millisecond,
 // rendered at 44100 Hz stereo. "x_realtime" is seconds of audio per second
 // of CPU time on one core.
+#include "EffectChain.h"
 #include "Mixer.h"
 
 #include <benchmark/benchmark.h>
@@ -80,6 +81,48 @@ void BM_Mix64Voices(benchmark::State& state, sound::Mixer::Kernel kernel)
     state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     sound::Mixer::useKernel(sound::Mixer::availableKernels().back());
 }
+// The same 64 voices spread over ten slots, each slot running all eight
+// effects at their default settings.
+void BM_Mix64VoicesAllEffectsTenSlots(benchmark::State& state)
+{
+    static const auto tones = [] {
+        std::vector<std::shared_ptr<const sound::SampleData>> t;
+        for (int i = 0; i < 40; ++i)
+            t.push_back(tone(i));
+        return t;
+    }();
+    constexpr int kSlotsUsed = 10;
+    sound::Mixer mixer(kRate, 2);
+    std::vector<std::unique_ptr<sound::EffectChain>> chains;
+    sound::SlotEffects all;
+    all.enabled.fill(true);
+    for (int s = 0; s < kSlotsUsed; ++s) {
+        chains.push_back(std::make_unique<sound::EffectChain>(kRate));
+        chains.back()->publish(all);
+        mixer.setBusProcessor(s, chains.back().get());
+    }
+    for (int v = 0; v < kVoices; ++v)
+        mixer.install(v % kSlotsUsed, v / kSlotsUsed, tones[static_cast<std::size_t>(v % 40)]);
+    int tick = 0;
+    mixer.setTickCallback([&](double) {
+        ++tick;
+        for (int v = 0; v < kVoices; ++v) {
+            const int slot = v % kSlotsUsed, index = v / kSlotsUsed;
+            if (tick % 20 == v % 20)
+                mixer.setLevel(slot, index, -400 - (tick / 20 + v) % 1200);
+            if (mixer.position(slot, index) < 0)
+                mixer.post(slot, index, (v * 1000) % 40000);
+        }
+    });
+    std::vector<float> out(static_cast<std::size_t>(kRate) * 2);
+    for (auto _ : state) {
+        mixer.render(out.data(), kRate); // one second
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Mix64VoicesAllEffectsTenSlots)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 BENCHMARK_CAPTURE(BM_Mix64Voices, best, sound::Mixer::availableKernels().back())
     ->Unit(benchmark::kMillisecond)
     ->MinTime(3.0);

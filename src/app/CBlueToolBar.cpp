@@ -1,7 +1,11 @@
 #include "CBlueToolBar.h"
 
+#include "CDialVolTip.h"
+
 #include <QAction>
 #include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QToolButton>
 
 #include <algorithm>
@@ -25,7 +29,79 @@ void CBlueToolBar::setTrackActions(const QList<QAction*>& actions)
         a->setCheckable(true);
         group_->addAction(a);
         addAction(a);
+        if (QWidget* w = widgetForAction(a)) {
+            w->setMouseTracking(true); // moves without a button held arm the pop-up
+            w->installEventFilter(this);
+        }
     }
+}
+
+int CBlueToolBar::trackOfButton(QObject* widget) const
+{
+    for (int t = 0; t < actions_.size(); ++t)
+        if (widgetForAction(actions_[t]) == widget)
+            return t;
+    return -1;
+}
+
+void CBlueToolBar::openPopup(int track)
+{
+    closePopup();
+    QWidget* b = button(track);
+    if (!factory_ || !b || !b->isVisible())
+        return;
+    popup_ = factory_(track, this);
+    if (!popup_)
+        return;
+    popup_->placeBeside(*b);
+    popup_->show();
+}
+
+void CBlueToolBar::closePopup()
+{
+    if (popup_)
+        popup_->close();
+    popup_ = nullptr;
+}
+
+bool CBlueToolBar::eventFilter(QObject* watched, QEvent* event)
+{
+    const int track = trackOfButton(watched);
+    if (track < 0)
+        return CMyToolbar::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Enter:
+        // Qt repeats the enter when a window opens or closes under the
+        // pointer: the pop-up of this very button stays.
+        if (popup_ && popup_->track() == track)
+            break;
+        hot_ = track;
+        closePopup();
+        armed_ = true;
+        break;
+    case QEvent::MouseMove: {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QPoint inBar = static_cast<QWidget*>(watched)->mapTo(this, move->position().toPoint());
+        if (armed_ && hot_ >= 0 && inBar.x() > width() * 2 / 3) {
+            armed_ = false;
+            openPopup(hot_);
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            hot_ = track;
+            armed_ = false;
+            openPopup(track);
+            return true;
+        }
+        break;
+    case QEvent::ContextMenu:
+        return true; // the right click opened the pop-up, not the bars' menu
+    default:
+        break;
+    }
+    return CMyToolbar::eventFilter(watched, event);
 }
 
 QWidget* CBlueToolBar::button(int track) const

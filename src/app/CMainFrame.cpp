@@ -10,6 +10,7 @@
 #include "DocumentCommands.h"
 #include "KeyboardLocks.h"
 #include "PrintCommands.h"
+#include "MixerCommands.h"
 #include "RecentFileList.h"
 #include "TrackLabels.h"
 
@@ -101,6 +102,8 @@ CMainFrame::CMainFrame(CTabApp& app, CTabDoc& doc) : app_(app), doc_(doc)
 
     printCommands_ = std::make_unique<PrintCommands>(app_, doc_, *scoreView, this);
     router_.setChain({scoreView, &app_.documentCommands(), printCommands_.get(), this, &app_});
+    tracksBar->setPopupFactory(
+        [this](int track, QWidget* parent) { return scoreView->mixer().makePopup(track, parent); });
 
     connect(scoreView, &CTabView::trackListChanged, this, &CMainFrame::rebuildTrackList);
     connect(scoreView, &CTabView::stateChanged, this, &CMainFrame::updateCommandUI);
@@ -185,7 +188,12 @@ void CMainFrame::createMenus()
             scoreView->onCommand(cmd::Stop);
             updateActions(menu->actions());
         });
-        connect(menu, &QMenu::hovered, this, [this] { scoreView->onCommand(cmd::Stop); });
+        // A menu reports the hovering of its actions wherever they are shown:
+        // the pointer passing over a toolbar button is not using the menu.
+        connect(menu, &QMenu::hovered, this, [this, menu] {
+            if (menu->isVisible())
+                scoreView->onCommand(cmd::Stop);
+        });
     }
 }
 

@@ -4,6 +4,7 @@
 #include "CTabDoc.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "MixerCommands.h"
 #include "TransportController.h"
 #include "ViewSettings.h"
 
@@ -27,6 +28,7 @@ CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrol
     setClock(nullptr);
     ViewSettings::load(state_);
     transport_ = std::make_unique<TransportController>(doc_, *this, app_.baseDirectory(), app_.prompter());
+    mixer_ = std::make_unique<MixerCommands>(doc_, *this, *transport_);
     edit_.setPlayback(this);
     edit_.setAmountDialog(&editDialogs_);
     edit_.setArpeggioDialog(&editDialogs_);
@@ -201,6 +203,12 @@ bool CTabView::onCommand(int id)
     case cmd::ScrollDuringPlayback:
         state_.scrollDuringPlayback = !state_.scrollDuringPlayback;
         emit stateChanged();
+        return true;
+    case cmd::Volumes:
+        mixer_->volumes();
+        return true;
+    case cmd::Effects:
+        mixer_->effects();
         return true;
     case cmd::ZoomIn:
         state_.zoomIn();

@@ -22,6 +22,7 @@
 
 class CTabApp;
 class CTabDoc;
+class MixerCommands;
 class TransportController;
 
 // The score view: the window's central widget, the first stop of every
@@ -85,6 +86,8 @@ public:
     void Stop();
     bool isPlaying() const { return state_.isPlaying; }
     TransportController& transport() { return *transport_; }
+    // Track volumes, pan, solo, mute and the effects of the instrument slots.
+    MixerCommands& mixer() { return *mixer_; }
     // The frame's size or state changed: everything is measured again.
     void relayout();
 
@@ -180,6 +183,7 @@ private:
     std::optional<QRect> paintedMarker_;
 
     std::unique_ptr<TransportController> transport_;
+    std::unique_ptr<MixerCommands> mixer_;
     bool syncingScrollBar_ = false;
     int wheelRemainder_ = 0;
 

@@ -4,6 +4,7 @@
 #include "CTabDoc.h"
 #include "CTabView.h"
 #include "PlaybackController.h"
+#include "SampleChoice.h"
 
 #include <QTimer>
 
@@ -20,6 +21,8 @@ TransportController::TransportController(CTabDoc& doc, CTabView& view, const std
                                          Prompter& prompter)
     : doc_(doc), view_(view), engine_(std::make_unique<CSoundEngine>(baseDirectory, &prompter))
 {
+    // FRETLARK_AUDIO=wav:PATH also records what the window plays.
+    engine_->setRecording(CSoundEngine::recordingFromEnvironment());
     engine_->Open(CSoundEngine::outputFromEnvironment());
     controller_ = std::make_unique<PlaybackController>(doc_, *engine_, scoreLock_);
     poller_.setInterval(kPollMs);
@@ -210,8 +213,8 @@ void TransportController::audition()
     for (int s = 0; s < 6; ++s) {
         if (beat.notes[s].isEmpty())
             continue;
-        const int index = engine_->SampleIndex(doc_, beat, s, state.cursorTrack);
-        if (index >= CSoundEngine::kNoSample)
+        const int index = voicing::SampleIndex(doc_, measure, beat, s, state.cursorTrack);
+        if (index >= voicing::kNoSample)
             continue;
         engine_->SetFrequency(measure.instrumentSlot, index, 22050);
         engine_->SetVolume(measure.instrumentSlot, index, kAuditionLevel);

@@ -3,6 +3,7 @@
 #include "Articulation.h"
 #include "CTabDoc.h"
 #include "ISoundEngine.h"
+#include "SampleChoice.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -60,7 +61,7 @@ void stage1(BeatVoice& next, const Context& ctx, int track, int measure, int bea
         tripletRun -= 1;
     }
     for (int s = 0; s < 6; ++s)
-        next.sampleIndex[s] = ctx.engine.SampleIndex(ctx.doc, beat, s, track);
+        next.sampleIndex[s] = SampleIndex(ctx.doc, m, beat, s, track);
 }
 
 void strum(BeatVoice& cur, const BeatVoice& prev, const BeatVoice& reused, int position, int instrument)

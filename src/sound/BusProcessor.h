@@ -9,6 +9,9 @@ class BusProcessor {
 public:
     virtual ~BusProcessor() = default;
     virtual void process(float* left, float* right, int frames) = 0;
+    // False while the processor would leave the bus as it is: the mixer then
+    // adds the slot's voices straight to the output. Audio thread.
+    virtual bool active() const { return true; }
 };
 
 } // namespace sound

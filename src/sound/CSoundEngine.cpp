@@ -1,8 +1,7 @@
 #include "CSoundEngine.h"
 
-#include "CAccord.h"
-#include "CTabDoc.h"
 #include "CWave.h"
+#include "EffectChain.h"
 #include "PortAudioOutput.h"
 #include "Prompter.h"
 #include "WavWriter.h"
@@ -82,18 +81,38 @@ void CSoundEngine::reportDeviceProblem()
     if (deviceMessageShown_)
         return;
     deviceMessageShown_ = true;
-    report(kDeviceProblem);
+    std::string text = kDeviceProblem;
+    if (!deviceError_.empty())
+        text += "\n" + deviceError_;
+    report(text);
 }
+
+namespace {
+
+std::string audioChoice()
+{
+    const char* v = std::getenv("FRETLARK_AUDIO");
+    return v ? v : "";
+}
+
+constexpr std::string_view kWavPrefix = "wav:";
+
+} // namespace
 
 CSoundEngine::Output CSoundEngine::outputFromEnvironment()
 {
-    const char* v = std::getenv("FRETLARK_AUDIO");
-    const std::string choice = v ? v : "";
-    if (choice == "null")
+    const std::string choice = audioChoice();
+    if (choice == "null" || (choice.starts_with(kWavPrefix) && choice.size() > kWavPrefix.size()))
         return Output::Null;
     if (choice == "none")
         return Output::None;
     return Output::Device;
+}
+
+std::string CSoundEngine::recordingFromEnvironment()
+{
+    const std::string choice = audioChoice();
+    return choice.starts_with(kWavPrefix) ? choice.substr(kWavPrefix.size()) : std::string();
 }
 
 // ---------------------------------------------------------------- output
@@ -109,11 +128,14 @@ void CSoundEngine::Open(Output kind)
     closeOutput();
     kind_ = kind;
     hasDevice_ = false;
+    deviceError_.clear();
     std::unique_ptr<sound::PortAudioOutput> device;
-    if (kind == Output::None)
+    if (kind == Output::None) {
+        deviceError_ = "FRETLARK_AUDIO=none";
         return;
+    }
     if (kind == Output::Device) {
-        device = sound::PortAudioOutput::create();
+        device = sound::PortAudioOutput::create(&deviceError_);
         if (!device)
             return;
     }
@@ -128,17 +150,31 @@ void CSoundEngine::Open(Output kind)
     }
     format_ = format;
     mixer_->configure(static_cast<int>(format.samplesPerSec), format.channels);
+    rebuildChains();
 
-    auto policy = [this] { return mayIdle(); };
+    sound::IdlePolicy policy = [this] { return mayIdle(); };
     if (kind == Output::Device) {
         // A device that refuses the stream is as good as none.
         if (!device->openStream(*mixer_, policy)) {
+            deviceError_ = device->lastError();
             hasDevice_ = false;
             return;
         }
         output_ = std::move(device);
     } else if (kind == Output::Null) {
-        output_ = std::make_unique<sound::NullOutput>(*mixer_, policy, clock_);
+        auto null = std::make_unique<sound::NullOutput>(*mixer_, recording_.empty() ? policy : nullptr, clock_);
+        if (!recording_.empty()) {
+            // The recording keeps the real timeline: the output never sleeps.
+            recorder_ = std::make_unique<sound::WavWriter>();
+            if (recorder_->open(recording_, format_)) {
+                null->setTap([w = recorder_.get()](const float* frames, int n) { w->write(frames, n); });
+                null->start();
+            } else {
+                report(cannotOpen(recording_));
+                recorder_.reset();
+            }
+        }
+        output_ = std::move(null);
     }
     outputOpen_ = true;
 }
@@ -149,6 +185,10 @@ void CSoundEngine::closeOutput()
     if (output_) {
         output_->stop();
         output_.reset();
+    }
+    if (recorder_) {
+        recorder_->close();
+        recorder_.reset();
     }
     outputOpen_ = false;
 }
@@ -307,7 +347,7 @@ bool CSoundEngine::LoadBank(std::span<const int> slotInstrument, int slotCount)
         slotCodes_[static_cast<std::size_t>(s)].store(
             s < slotCount ? slotInstrument[static_cast<std::size_t>(s)] : kFreeInstrument, std::memory_order_relaxed);
         // A full reload leaves every slot without effects.
-        mixer_->setBusProcessor(s, nullptr);
+        clearEffects(s);
     }
     std::array<std::vector<std::shared_ptr<const sound::SampleData>>, 8> decoded;
     // The ring addresses 16 slots; a score never uses more than its ten tracks.
@@ -337,7 +377,7 @@ void CSoundEngine::LoadSlot(int slot, std::span<const int> slotInstrument)
     slotTableCount_ = count;
     if (slot >= kSlotLimit)
         return;
-    mixer_->setBusProcessor(slot, nullptr);
+    clearEffects(slot);
     mixer_->clearSlot(slot);
     const int code = slotInstrument[static_cast<std::size_t>(slot)];
     if (code < 0 || code >= 8)
@@ -461,48 +501,57 @@ int CSoundEngine::bufferPosition(int slot, int index) const
     return mixer_->position(slot, index);
 }
 
-// ---------------------------------------------------------------- note to sample
+// ---------------------------------------------------------------- effects
 
-int CSoundEngine::SampleIndexFor(int instrument, const CNote& note, const std::array<int, 6>& tuning, int capo,
-                                 int string)
+void CSoundEngine::clearEffects(int slot)
 {
-    if (note.fret == model::kEmptyFret || string < 0 || string >= 6)
-        return kNoSample;
-    const int n = countOf(instrument);
-    if (n == 0)
-        return kNoSample;
-    if (instrument == model::kDrums)
-        return note.fret >= 0 && note.fret < n ? note.fret : kNoSample;
-    if (note.fret == model::kDeadFret)
-        return n - 1;
-    std::int64_t index = static_cast<std::int64_t>(tuning[static_cast<std::size_t>(5 - string)]) + note.fret;
-    if (note.fret <= 24)
-        index += capo;
-    // Too high for the instrument: played as many octaves lower as needed.
-    if (index >= n - 1)
-        index -= 12 * ((index - (n - 1)) / 12 + 1);
-    return index >= 0 ? static_cast<int>(index) : kNoSample;
+    const auto s = static_cast<std::size_t>(slot);
+    effectParams_[s] = sound::SlotEffects{};
+    if (chains_[s])
+        chains_[s]->publish(effectParams_[s]);
+    // Also takes off a processor someone else put there.
+    mixer_->setBusProcessor(slot, chains_[s].get());
 }
 
-int CSoundEngine::SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const
+void CSoundEngine::rebuildChains()
 {
-    if (track < 0 || track >= model::kMaxTracks)
-        return kNoSample;
-    const CArray<CMesure>& measures = doc.tracks[static_cast<std::size_t>(track)];
-    if (measures.IsEmpty())
-        return kNoSample;
-    // The instrument is that of the measure holding the beat: a track may
-    // change instrument from one measure to the next.
-    int slot = measures[0].instrumentSlot;
-    const std::less<const CAccord*> before;
-    for (const CMesure& m : measures) {
-        const std::vector<CAccord>& beats = m.beats.raw();
-        if (!beats.empty() && !before(&beat, beats.data()) && before(&beat, beats.data() + beats.size())) {
-            slot = m.instrumentSlot;
-            break;
+    // Delay lines are sized for the output rate: a new rate needs new chains.
+    for (int slot = 0; slot < kSlotLimit; ++slot) {
+        auto& chain = chains_[static_cast<std::size_t>(slot)];
+        if (!chain)
+            continue;
+        if (chain->rate() != mixer_->rate()) {
+            mixer_->setBusProcessor(slot, nullptr);
+            chain = std::make_unique<sound::EffectChain>(mixer_->rate());
+            chain->publish(effectParams_[static_cast<std::size_t>(slot)]);
         }
+        mixer_->setBusProcessor(slot, chain.get());
     }
-    return SampleIndexFor(doc.instrumentOfSlot(slot), beat.notes[string < 0 || string >= 6 ? 0 : string],
-                          doc.tuning[static_cast<std::size_t>(track)], doc.capo[static_cast<std::size_t>(track)],
-                          string);
+}
+
+sound::SlotEffects CSoundEngine::ReadEffectParams(int slot) const
+{
+    if (slot < 0 || slot >= kSlotLimit)
+        return {};
+    return effectParams_[static_cast<std::size_t>(slot)];
+}
+
+void CSoundEngine::ApplyEffects(int slot, const sound::SlotEffects& settings)
+{
+    if (slot < 0 || slot >= kSlotLimit)
+        return;
+    const auto s = static_cast<std::size_t>(slot);
+    effectParams_[s] = settings.clampedCopy();
+    if (!chains_[s]) {
+        if (!effectParams_[s].anyOn())
+            return;
+        // Built here, never on the audio thread.
+        chains_[s] = std::make_unique<sound::EffectChain>(mixer_->rate());
+        chains_[s]->publish(effectParams_[s]);
+        mixer_->setBusProcessor(slot, chains_[s].get());
+        return;
+    }
+    chains_[s]->publish(effectParams_[s]);
+    mixer_->setBusProcessor(slot, chains_[s].get());
+    mixer_->noteActivity();
 }

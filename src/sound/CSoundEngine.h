@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EffectParams.h"
 #include "ISoundEngine.h"
 #include "Mixer.h"
 #include "NullOutput.h"
@@ -15,11 +16,12 @@
 #include <string>
 #include <vector>
 
-class CNote;
 class Prompter;
 
 namespace sound {
 class AudioOutput;
+class EffectChain;
+class WavWriter;
 }
 
 // The program's connection to the sound hardware: the sample bank (one
@@ -43,9 +45,9 @@ public:
     static constexpr std::array<int, 8> sampleCount{52, 52, 44, 30, 52, 52, 52, 0};
     static const std::array<const char*, 8> kInstrumentFolders;
 
+    // No audio device: this, then the audio library's reason on the next line.
     static constexpr const char* kDeviceProblem =
-        "Un problème est survenu au cours de l'initialisaton de DirectSound.\nVérifiez votre version de DirectX, ce "
-        "logiciel requiet la version 9 ou supérieure de DirectX";
+        "Un problème est survenu au cours de l'initialisation de la sortie audio.";
     static constexpr const char* kCannotOpenSound = "Le fichier son suivant ne peut pas être ouvert : ";
     static constexpr const char* kCheckInstallation = "\nVérifiez votre installation de Fretlark";
 
@@ -83,15 +85,16 @@ public:
     void Release(int slot, int index, int ms) override;
     void SustainFrom(int slot, int index, int bytePosition) override;
     void SetTone(int slot, int index, int hertz) override;
-    int SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const override;
     void setTickCallback(TickCallback callback) override;
     void StartOutput() override;
     void StopOutput() override;
 
-    // The note-to-index rule for a note of `instrument` on `string` (0 =
-    // highest) with the track's tuning (lowest string first) and capo.
-    static int SampleIndexFor(int instrument, const CNote& note, const std::array<int, 6>& tuning, int capo,
-                              int string);
+    // ---- effects: per slot, the eight on/off flags and records ----
+    // What the slot's chain uses now (all off after every full bank load).
+    sound::SlotEffects ReadEffectParams(int slot) const;
+    // Installs the chain the settings describe; sound playing through the
+    // slot follows without a click.
+    void ApplyEffects(int slot, const sound::SlotEffects& settings);
 
     // ---- state ----
     bool hasDevice() const { return hasDevice_; }
@@ -126,8 +129,15 @@ public:
     // Highest absolute sample of the last chunk renderToWav wrote.
     float lastChunkPeak() const { return lastChunkPeak_; }
 
-    // FRETLARK_AUDIO=null|none|device chooses the output; Device otherwise.
+    // FRETLARK_AUDIO=null|none|device|wav:PATH chooses the output; Device otherwise.
     static Output outputFromEnvironment();
+    // The file of FRETLARK_AUDIO=wav:PATH, empty for other choices.
+    static std::string recordingFromEnvironment();
+    // The output plays in real time like Null and also writes what it plays
+    // to this WAV file (in the output format). Before Open.
+    void setRecording(const std::string& path) { recording_ = path; }
+    // Why the last Open found no device (the audio library's words).
+    const std::string& deviceError() const { return deviceError_; }
 
     // A sleeping output wakes when work arrives; it falls asleep after this
     // long without sound unless StartOutput holds it.
@@ -144,6 +154,8 @@ private:
     template <typename F>
     void command(F&& action);
     bool mayIdle() const;
+    void clearEffects(int slot);
+    void rebuildChains();
 
     std::string root_;
     Prompter* prompter_;
@@ -161,4 +173,10 @@ private:
     std::atomic<int> slotTableCount_{0};
     bool deviceMessageShown_ = false;
     float lastChunkPeak_ = 0;
+    std::string deviceError_;
+    std::string recording_;
+    std::unique_ptr<sound::WavWriter> recorder_;
+    std::array<sound::SlotEffects, kSlotLimit> effectParams_{};
+    // Built when a slot first gets an effect; kept until the engine goes.
+    std::array<std::unique_ptr<sound::EffectChain>, kSlotLimit> chains_;
 };

@@ -2,9 +2,6 @@
 
 #include <functional>
 
-class CAccord;
-class CTabDoc;
-
 // What playback, the audition and the articulation renderer need from the
 // sound engine. CSoundEngine implements it; tests use a recording fake.
 // Slots are the score's instrument slots; indexes are sample indexes.
@@ -40,9 +37,6 @@ public:
     virtual void SustainFrom(int slot, int index, int bytePosition) { StartNow(slot, index, bytePosition); }
     // Low-pass corner on the voice in hertz, 0 = open (a muted, duller tone).
     virtual void SetTone(int /*slot*/, int /*index*/, int /*hertz*/) {}
-
-    // Sample index of note `string` (0 = highest) of `beat` in `track`; 52 = no sound.
-    virtual int SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const = 0;
 
     // Called on the audio thread before every millisecond of output with the
     // audio clock in milliseconds (frames rendered * 1000 / rate). Playback

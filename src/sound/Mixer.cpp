@@ -936,6 +936,12 @@ void Mixer::mixBlock(int frames)
         }
     };
 
+    // Slots whose effects run this block; an idle chain costs nothing.
+    unsigned busOn = 0;
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (BusProcessor* fx = buses_[static_cast<std::size_t>(slot)]; fx && fx->active())
+            busOn |= 1u << slot;
+
     for (int id : active_) {
         Voice& v = voices_[static_cast<std::size_t>(id)];
         if (!v.sample)
@@ -943,7 +949,7 @@ void Mixer::mixBlock(int frames)
         const int slot = id / kIndexes;
         float* l = masterL_.data();
         float* r = masterR_.data();
-        if (buses_[static_cast<std::size_t>(slot)])
+        if (busOn & (1u << slot))
             busOf(slot, l, r);
         refresh(v, id);
         if (v.main.active)
@@ -954,9 +960,9 @@ void Mixer::mixBlock(int frames)
 
     // ---- slot buses: the effects chain of each slot runs here ----
     for (int slot = 0; slot < kSlots; ++slot) {
-        BusProcessor* fx = buses_[static_cast<std::size_t>(slot)];
-        if (!fx)
+        if (!(busOn & (1u << slot)))
             continue;
+        BusProcessor* fx = buses_[static_cast<std::size_t>(slot)];
         float* l;
         float* r;
         busOf(slot, l, r); // a chain keeps ringing after its voices stop

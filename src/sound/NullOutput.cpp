@@ -80,6 +80,8 @@ void NullOutput::run()
     std::int64_t frames = 0;
     while (!stopRequested_.load()) {
         mixer_.render(buffer.data(), chunk);
+        if (tap_)
+            tap_(buffer.data(), chunk);
         frames += chunk;
         if (mayIdle_ && mayIdle_()) {
             // Check again once the flag is visible: a waker either sees us

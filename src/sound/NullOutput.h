@@ -4,6 +4,7 @@
 #include "Mixer.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -36,6 +37,10 @@ public:
     // 10 ms per pull, like a small device buffer.
     static constexpr int kChunkMs = 10;
 
+    // Receives every chunk rendered, on the output's thread (set before start).
+    using Tap = std::function<void(const float* interleaved, int frames)>;
+    void setTap(Tap tap) { tap_ = std::move(tap); }
+
 private:
     void run();
     void join();
@@ -43,6 +48,7 @@ private:
     Mixer& mixer_;
     IdlePolicy mayIdle_;
     std::shared_ptr<PacingClock> clock_;
+    Tap tap_;
     std::mutex control_;
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};

@@ -43,15 +43,21 @@ private:
 
 } // namespace
 
-std::unique_ptr<PortAudioOutput> PortAudioOutput::create()
+std::unique_ptr<PortAudioOutput> PortAudioOutput::create(std::string* reason)
 {
     QuietStandardError quiet;
-    if (Pa_Initialize() != paNoError)
+    if (const PaError err = Pa_Initialize(); err != paNoError) {
+        if (reason)
+            *reason = Pa_GetErrorText(err);
         return nullptr;
+    }
     std::unique_ptr<PortAudioOutput> output(new PortAudioOutput());
     output->device_ = Pa_GetDefaultOutputDevice();
-    if (output->device_ == paNoDevice)
+    if (output->device_ == paNoDevice) {
+        if (reason)
+            *reason = Pa_GetErrorText(paDeviceUnavailable);
         return nullptr; // the destructor balances Pa_Initialize
+    }
     return output;
 }
 
@@ -99,9 +105,12 @@ bool PortAudioOutput::openStream(Mixer& mixer, IdlePolicy mayIdle)
     };
     PaStream* stream = nullptr;
     QuietStandardError quiet;
-    if (Pa_OpenStream(&stream, nullptr, &params, mixer.rate(), paFramesPerBufferUnspecified, paNoFlag, trampoline,
-                      this) != paNoError)
+    if (const PaError err = Pa_OpenStream(&stream, nullptr, &params, mixer.rate(), paFramesPerBufferUnspecified,
+                                          paNoFlag, trampoline, this);
+        err != paNoError) {
+        lastError_ = Pa_GetErrorText(err);
         return false;
+    }
     stream_ = stream;
     return true;
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace sound {
 
@@ -14,8 +15,11 @@ namespace sound {
 // nothing holds it, and wakes when work arrives.
 class PortAudioOutput : public AudioOutput {
 public:
-    // Null when PortAudio cannot start or knows no default output device.
-    static std::unique_ptr<PortAudioOutput> create();
+    // Null when PortAudio cannot start or knows no default output device;
+    // `reason` then says why in the library's words.
+    static std::unique_ptr<PortAudioOutput> create(std::string* reason = nullptr);
+    // Why the last openStream failed.
+    const std::string& lastError() const { return lastError_; }
     ~PortAudioOutput() override;
     PortAudioOutput(const PortAudioOutput&) = delete;
     PortAudioOutput& operator=(const PortAudioOutput&) = delete;
@@ -38,6 +42,7 @@ private:
     int device_ = -1;
     std::mutex control_;
     std::atomic<bool> sleeping_{false};
+    std::string lastError_;
 };
 
 } // namespace sound

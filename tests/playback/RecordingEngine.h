@@ -40,13 +40,6 @@ public:
     void StartOutput() override {}
     void StopOutput() override {}
 
-    int SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const override
-    {
-        const auto t = static_cast<std::size_t>(track);
-        return CSoundEngine::SampleIndexFor(doc.instrumentOfTrack(track), beat.notes[string], doc.tuning[t],
-                                            doc.capo[t], string);
-    }
-
     std::vector<Event> of(Kind k) const
     {
         std::vector<Event> out;

@@ -196,7 +196,6 @@ public:
     void SetFrequency(int s, int i, int hz) override { e_.SetFrequency(s, i, hz); }
     void SetVolume(int s, int i, int l) override { e_.SetVolume(s, i, l); }
     void SetPan(int s, int i, int p) override { e_.SetPan(s, i, p); }
-    int SampleIndex(const CTabDoc& d, const CAccord& b, int s, int t) const override { return e_.SampleIndex(d, b, s, t); }
     void setTickCallback(TickCallback cb) override { e_.setTickCallback(std::move(cb)); }
     void StartOutput() override { e_.StartOutput(); }
     void StopOutput() override { e_.StopOutput(); }
@@ -243,4 +242,23 @@ TEST(LivePlayback, ABusyInterfaceThreadMovesNoOnset)
     ASSERT_EQ(starts.size(), 8u);
     for (std::size_t i = 1; i < starts.size(); ++i)
         EXPECT_NEAR(starts[i] - starts[0], 125.0 * static_cast<double>(i), 1.0) << "note " << i;
+}
+
+TEST(Render, TrackVolumeZeroPlaysFiftyDecibelsBelowFull)
+{
+    auto level = [](int volume) {
+        Score score(60);
+        score.add(0, 4, false).notes[2].fret = 3;
+        score.doc.volume[0] = volume;
+        const Audio a = render(score.doc);
+        double sum = 0;
+        const auto n = std::min<std::size_t>(a.left.size(), static_cast<std::size_t>(a.rate / 2));
+        for (std::size_t i = 0; i < n; ++i)
+            sum += a.left[i] * a.left[i];
+        return 10 * std::log10(sum / static_cast<double>(n));
+    };
+    const double full = level(100);
+    // 16-bit output: the quiet note still stands well above the last bit.
+    EXPECT_NEAR(level(0) - full, -50.0, 1.0);
+    EXPECT_NEAR(level(50) - full, -25.0, 0.5);
 }

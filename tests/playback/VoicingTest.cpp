@@ -1,4 +1,5 @@
 #include "BeatVoicing.h"
+#include "SampleChoice.h"
 #include "PlayHarness.h"
 
 #include <gtest/gtest.h>
@@ -93,7 +94,7 @@ TEST(Voicing, ArpeggioAndLatencySpreadTheStrings)
         h.runUntil(400);
         // A first beat is a down-stroke: the lowest string (5) first.
         for (int s = 5, k = 0; s >= 0; --s, ++k) {
-            const int index = h.engine.SampleIndex(h.doc, b, s, 0);
+            const int index = voicing::SampleIndex(h.doc, h.doc.tracks[0][0], b, s, 0);
             const auto t = startTimes(h.engine, 0, index);
             ASSERT_FALSE(t.empty()) << "string " << s;
             EXPECT_NEAR(t[0], k * c.step, 1.0) << "instrument " << c.instrument << " string " << s;

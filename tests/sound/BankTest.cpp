@@ -152,9 +152,9 @@ TEST_F(Bank, WithoutADeviceTheMessageShowsOnceAndNothingLoads)
     EXPECT_FALSE(e.LoadBank(slots, 1));
     e.LoadSlot(0, slots);
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0], "Un problème est survenu au cours de l'initialisaton de DirectSound.\nVérifiez "
-                                    "votre version de DirectX, ce logiciel requiet la version 9 ou supérieure de "
-                                    "DirectX");
+    // The first line says what went wrong, the second why (no device was asked for).
+    EXPECT_EQ(prompter.messages[0], "Un problème est survenu au cours de l'initialisation de la sortie audio.\n"
+                                    "FRETLARK_AUDIO=none");
     EXPECT_EQ(loadedCount(e, 0), 0);
     EXPECT_FALSE(e.isReady());
     // Playing then does nothing, quietly.

@@ -211,7 +211,9 @@ TEST(DeviceOutput, OpensOrReportsTheMissingDeviceOnce)
         EXPECT_FALSE(loaded);
         EXPECT_FALSE(e.isReady());
         ASSERT_EQ(prompter.messages.size(), 1u);
-        EXPECT_EQ(prompter.messages[0], CSoundEngine::kDeviceProblem);
+        // The library's reason follows on the next line.
+        EXPECT_EQ(prompter.messages[0], std::string(CSoundEngine::kDeviceProblem) + "\n" + e.deviceError());
+        EXPECT_FALSE(e.deviceError().empty());
     }
     e.Shutdown();
 }

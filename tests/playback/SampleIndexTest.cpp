@@ -1,5 +1,5 @@
-#include "CSoundEngine.h"
 #include "CTabDoc.h"
+#include "SampleChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ CNote fret(int f)
 
 int indexFor(int instrument, int f, int string, int capo = 0, std::array<int, 6> tuning = kStandard)
 {
-    return CSoundEngine::SampleIndexFor(instrument, fret(f), tuning, capo, string);
+    return voicing::SampleIndexFor(instrument, fret(f), tuning, capo, string);
 }
 
 } // namespace
@@ -42,7 +42,7 @@ TEST(SampleIndex, NotesAboveTheRangeFoldDownByOctaves)
     const int high = indexFor(model::kFolkGuitar, 1, 0, 0, {0, 0, 0, 0, 0, 2000000000});
     EXPECT_GE(high, 0);
     EXPECT_LT(high, 51);
-    EXPECT_EQ(indexFor(model::kFolkGuitar, 0, 0, 0, {0, 0, 0, 0, 0, -5}), CSoundEngine::kNoSample);
+    EXPECT_EQ(indexFor(model::kFolkGuitar, 0, 0, 0, {0, 0, 0, 0, 0, -5}), voicing::kNoSample);
 }
 
 TEST(SampleIndex, CapoCountsOnlyForFretsUpToTwentyFour)
@@ -67,16 +67,16 @@ TEST(SampleIndex, DrumsPlayTheirFretAsTheSoundNumber)
     // 25 is "Tom Med 2" on a drum track, not a dead note.
     EXPECT_EQ(indexFor(model::kDrums, model::kDeadFret, 3), 25);
     EXPECT_EQ(indexFor(model::kDrums, 29, 5), 29);
-    EXPECT_EQ(indexFor(model::kDrums, 31, 5), CSoundEngine::kNoSample);
+    EXPECT_EQ(indexFor(model::kDrums, 31, 5), voicing::kNoSample);
 }
 
 TEST(SampleIndex, SilentCases)
 {
-    EXPECT_EQ(indexFor(model::kFolkGuitar, model::kEmptyFret, 0), CSoundEngine::kNoSample);
-    EXPECT_EQ(indexFor(model::kDrums, model::kEmptyFret, 0), CSoundEngine::kNoSample);
-    EXPECT_EQ(indexFor(model::kFreeSlot, 3, 0), CSoundEngine::kNoSample);
-    EXPECT_EQ(indexFor(7, 3, 0), CSoundEngine::kNoSample);
-    EXPECT_EQ(indexFor(model::kFolkGuitar, 3, 6), CSoundEngine::kNoSample);
+    EXPECT_EQ(indexFor(model::kFolkGuitar, model::kEmptyFret, 0), voicing::kNoSample);
+    EXPECT_EQ(indexFor(model::kDrums, model::kEmptyFret, 0), voicing::kNoSample);
+    EXPECT_EQ(indexFor(model::kFreeSlot, 3, 0), voicing::kNoSample);
+    EXPECT_EQ(indexFor(7, 3, 0), voicing::kNoSample);
+    EXPECT_EQ(indexFor(model::kFolkGuitar, 3, 6), voicing::kNoSample);
 }
 
 TEST(SampleIndex, TheInstrumentIsThatOfTheMeasureHoldingTheBeat)
@@ -88,20 +88,20 @@ TEST(SampleIndex, TheInstrumentIsThatOfTheMeasureHoldingTheBeat)
     doc.tracks[0].SetSize(2);
     doc.tracks[0][1].instrumentSlot = 1;
     doc.capo[0] = 2;
-    CSoundEngine engine("/nonexistent/", nullptr, {});
 
+    const CMesure& folk = doc.tracks[0][0];
+    const CMesure& bass = doc.tracks[0][1];
     CAccord& first = doc.tracks[0][0].beats[0];
     CAccord& second = doc.tracks[0][1].beats[3];
     first.notes[1].fret = model::kDeadFret;
     second.notes[1].fret = model::kDeadFret;
     second.notes[0].fret = 1;
-    EXPECT_EQ(engine.SampleIndex(doc, first, 1, 0), 51);
-    EXPECT_EQ(engine.SampleIndex(doc, second, 1, 0), 43);
-    EXPECT_EQ(engine.SampleIndex(doc, second, 0, 0), 26 + 1 + 2);
-
-    // A copy of a beat belongs to no measure: the track's first instrument.
+    EXPECT_EQ(voicing::SampleIndex(doc, folk, first, 1, 0), 51);
+    EXPECT_EQ(voicing::SampleIndex(doc, bass, second, 1, 0), 43);
+    EXPECT_EQ(voicing::SampleIndex(doc, bass, second, 0, 0), 26 + 1 + 2);
+    // The measure decides, wherever the beat is kept.
     const CAccord copy = second;
-    EXPECT_EQ(engine.SampleIndex(doc, copy, 1, 0), 51);
-    EXPECT_EQ(engine.SampleIndex(doc, copy, 1, 10), CSoundEngine::kNoSample);
-    EXPECT_EQ(engine.SampleIndex(doc, copy, 1, 3), CSoundEngine::kNoSample);
+    EXPECT_EQ(voicing::SampleIndex(doc, folk, copy, 1, 0), 51);
+    EXPECT_EQ(voicing::SampleIndex(doc, folk, copy, 1, 10), voicing::kNoSample);
+    EXPECT_EQ(voicing::SampleIndex(doc, folk, copy, 6, 0), voicing::kNoSample);
 }

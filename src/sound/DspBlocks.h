@@ -1,0 +1,203 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+// Small building blocks the effects share: parameter glides, biquads, delay
+// lines and a cheap saturating curve. Everything runs on the audio thread
+// without allocating; delay lines allocate once, when built.
+namespace sound::dsp {
+
+// A parameter that glides to its target instead of jumping, so that moving a
+// slider while a note rings does not click.
+struct Glide {
+    float value = 0;
+    float target = 0;
+
+    void snap(float v) { value = target = v; }
+    // Moves towards the target by the share `k` (0..1) of the distance left.
+    bool step(float k)
+    {
+        if (value == target)
+            return false;
+        value += (target - value) * k;
+        if (std::abs(target - value) <= 1e-6f * std::max(1.0f, std::abs(target)))
+            value = target;
+        return true;
+    }
+};
+
+// The share of the distance a glide with time constant `seconds` covers in
+// `frames` frames.
+// `frames`. Asked every block with the same few values: remembered.
+inline float glideShare(int frames, int rate, double seconds)
+{
+    struct Memo {
+        int frames = -1;
+        int rate = 0;
+        double seconds = 0;
+        float share = 0;
+    };
+    thread_local std::array<Memo, 8> memo;
+    thread_local std::size_t next = 0;
+    for (const Memo& m : memo)
+        if (m.frames == frames && m.rate == rate && m.seconds == seconds)
+            return m.share;
+    Memo& m = memo[next];
+    next = (next + 1) % memo.size();
+    m = {frames, rate, seconds, static_cast<float>(1.0 - std::exp(-frames / (rate * seconds)))};
+    return m.share;
+}
+
+// One second-order section (transposed direct form II), stereo.
+struct Biquad {
+    float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+    float zl1 = 0, zl2 = 0, zr1 = 0, zr2 = 0;
+
+    void clear() { zl1 = zl2 = zr1 = zr2 = 0; }
+
+    // The well-known cookbook shapes; frequency in Hz, q > 0.
+    void peaking(double rate, double hz, double octaves, double gainDb)
+    {
+        const double a = std::pow(10.0, gainDb / 40.0);
+        const double w = 2 * std::numbers::pi * hz / rate;
+        const double alpha = std::sin(w) * std::sinh(std::numbers::ln2 / 2 * octaves * w / std::sin(w));
+        set(1 + alpha * a, -2 * std::cos(w), 1 - alpha * a, 1 + alpha / a, -2 * std::cos(w), 1 - alpha / a);
+    }
+    void lowPass(double rate, double hz, double q)
+    {
+        const double w = 2 * std::numbers::pi * hz / rate;
+        const double alpha = std::sin(w) / (2 * q);
+        const double c = std::cos(w);
+        set((1 - c) / 2, 1 - c, (1 - c) / 2, 1 + alpha, -2 * c, 1 - alpha);
+    }
+    // Band-pass with 0 dB at its centre.
+    void bandPass(double rate, double hz, double q)
+    {
+        const double w = 2 * std::numbers::pi * hz / rate;
+        const double alpha = std::sin(w) / (2 * q);
+        set(alpha, 0, -alpha, 1 + alpha, -2 * std::cos(w), 1 - alpha);
+    }
+
+    void set(double nb0, double nb1, double nb2, double na0, double na1, double na2)
+    {
+        b0 = static_cast<float>(nb0 / na0);
+        b1 = static_cast<float>(nb1 / na0);
+        b2 = static_cast<float>(nb2 / na0);
+        a1 = static_cast<float>(na1 / na0);
+        a2 = static_cast<float>(na2 / na0);
+    }
+
+    void process(float* l, float* r, int n)
+    {
+        float l1 = zl1, l2 = zl2, r1 = zr1, r2 = zr2;
+        for (int i = 0; i < n; ++i) {
+            const float xl = l[i], xr = r[i];
+            const float yl = b0 * xl + l1;
+            const float yr = b0 * xr + r1;
+            l1 = b1 * xl - a1 * yl + l2;
+            r1 = b1 * xr - a1 * yr + r2;
+            l2 = b2 * xl - a2 * yl;
+            r2 = b2 * xr - a2 * yr;
+            l[i] = yl;
+            r[i] = yr;
+        }
+        zl1 = l1;
+        zl2 = l2;
+        zr1 = r1;
+        zr2 = r2;
+    }
+};
+
+// A ring of samples whose length is a power of two, at least `minLength`.
+class DelayLine {
+public:
+    DelayLine() = default;
+    explicit DelayLine(std::size_t minLength) { resize(minLength); }
+
+    void resize(std::size_t minLength)
+    {
+        std::size_t n = 1;
+        while (n < minLength)
+            n <<= 1;
+        data_.assign(n, 0.0f);
+        mask_ = n - 1;
+        write_ = 0;
+    }
+    void clear()
+    {
+        std::fill(data_.begin(), data_.end(), 0.0f);
+        write_ = 0;
+    }
+    std::size_t length() const { return data_.size(); }
+
+    void push(float x)
+    {
+        data_[write_] = x;
+        write_ = (write_ + 1) & mask_;
+    }
+    // The sample written `delay` pushes ago (1 = the last one).
+    float at(std::size_t delay) const { return data_[(write_ - delay) & mask_]; }
+    // n samples at once, oldest first. Plain loops: a block is a few dozen
+    // samples, too short to pay for a library copy call (the effects are
+    // built without turning such loops into one).
+    void write(const float* in, int n)
+    {
+        const auto count = static_cast<std::size_t>(n);
+        const std::size_t first = std::min(count, data_.size() - write_);
+        float* to = data_.data() + write_;
+        for (std::size_t i = 0; i < first; ++i)
+            to[i] = in[i];
+        for (std::size_t i = first; i < count; ++i)
+            data_[i - first] = in[i];
+        write_ = (write_ + count) & mask_;
+    }
+    // The n samples that start `delay` pushes ago (delay >= n), oldest first.
+    void read(std::size_t delay, float* out, int n) const
+    {
+        const auto count = static_cast<std::size_t>(n);
+        const std::size_t from = (write_ - delay) & mask_;
+        const std::size_t first = std::min(count, data_.size() - from);
+        const float* at = data_.data() + from;
+        for (std::size_t i = 0; i < first; ++i)
+            out[i] = at[i];
+        for (std::size_t i = first; i < count; ++i)
+            out[i] = data_[i - first];
+    }
+    // Between whole delays, linearly: its gain never exceeds one, which keeps
+    // feedback loops stable.
+    float read(float delay) const
+    {
+        const auto whole = static_cast<std::size_t>(delay);
+        const float frac = delay - static_cast<float>(whole);
+        const float a = at(whole);
+        const float b = at(whole + 1);
+        return a + (b - a) * frac;
+    }
+
+private:
+    std::vector<float> data_;
+    std::size_t mask_ = 0;
+    std::size_t write_ = 0;
+};
+
+// A smooth clip, close to tanh: a cubic up to +-1.5, flat at +-1 beyond
+// (no division, so a loop of them is cheap).
+inline float softSaturate(float x)
+{
+    const float c = std::clamp(x, -1.5f, 1.5f);
+    return c - c * c * c * (1.0f / 6.75f);
+}
+
+// Zero when the effect state decayed into noise far below hearing, or was
+// damaged by a value that is not a number: keeps loops finite.
+inline float sane(float x)
+{
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+} // namespace sound::dsp
