@@ -9,6 +9,7 @@
 #include "CommandTable.h"
 #include "DocumentCommands.h"
 #include "KeyboardLocks.h"
+#include "PracticeCommands.h"
 #include "RecentFileList.h"
 #include "TrackLabels.h"
 
@@ -98,7 +99,15 @@ CMainFrame::CMainFrame(CTabApp& app, CTabDoc& doc) : app_(app), doc_(doc)
     createStatusBar();
     createShortcuts();
 
-    router_.setChain({scoreView, &app_.documentCommands(), this, &app_});
+    practice_ = new PracticeCommands(app_, doc_, *scoreView, this);
+    {
+        // The speed combo sits right after the loop button of the transport bar.
+        const QList<QAction*> buttons = settingsBar->actions();
+        const qsizetype loop = buttons.indexOf(action(cmd::LoopPlay));
+        QAction* after = loop >= 0 && loop + 1 < buttons.size() ? buttons[loop + 1] : nullptr;
+        practice_->addSpeedCombo(settingsBar, after, [this](int id) { runCommand(id); });
+    }
+    router_.setChain({scoreView, practice_, &app_.documentCommands(), this, &app_});
 
     connect(scoreView, &CTabView::trackListChanged, this, &CMainFrame::rebuildTrackList);
     connect(scoreView, &CTabView::stateChanged, this, &CMainFrame::updateCommandUI);
@@ -160,8 +169,11 @@ void CMainFrame::createMenus()
         // A ticked item with a picture shows the picture pressed in.
         "QMenu::icon:checked { background: rgb(177, 204, 247); border: 1px inset rgb(90, 110, 160); }"));
 
+    std::map<std::string, QMenu*> menus;
     for (const MenuDef& def : CommandTable::menuBar()) {
-        QMenu* menu = bar->addMenu(menuText(def.title));
+        QMenu* parent = def.parent ? menus[def.parent] : nullptr;
+        QMenu* menu = parent ? parent->addMenu(menuText(def.title)) : bar->addMenu(menuText(def.title));
+        menus[def.title] = menu;
         menu->setObjectName(QString::fromUtf8(def.title).remove(QLatin1Char('&')));
         const bool isTracks = def.items.front().id == cmd::Track1;
         if (isTracks)

@@ -12,6 +12,7 @@ class CMyToolbar;
 class CTabApp;
 class CTabDoc;
 class CTabView;
+class PracticeCommands;
 class QAction;
 class QLabel;
 class QMenu;
@@ -42,6 +43,7 @@ public:
     QMenu* tracksMenu() const { return tracksMenu_; }
     QMenu* fileMenu() const { return fileMenu_; }
     const CommandRouter& router() const { return router_; }
+    PracticeCommands& practice() const { return *practice_; }
     // The "MAJ", "NUM", "DEF" panes of the status bar.
     QLabel* lockIndicator(int index) const { return indicators_[index]; }
 
@@ -83,6 +85,7 @@ private:
     CTabDoc& doc_;
     CommandRouter router_;
     std::map<int, QAction*> actions_;
+    PracticeCommands* practice_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tracksMenu_ = nullptr;
     QAction* recentEnd_ = nullptr; // separator after the recent files

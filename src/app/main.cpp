@@ -15,6 +15,8 @@ int main(int argc, char** argv)
         return *code;
     if (auto code = runRenderCommand(argc, argv))
         return *code;
+    if (auto code = runExportMidiCommand(argc, argv))
+        return *code;
 
     if (!DisplayCheck::reachable(argc, argv)) {
         std::cerr << "Aucun écran n'est disponible : la fenêtre de Fretlark ne peut pas s'ouvrir.\n"

@@ -222,7 +222,10 @@ void Renderer::prepareBeat(TrackState& track, BeatVoice& cur, BeatVoice& prev, i
     for (int s = 0; s < 6; ++s) {
         const CNote& cn = cur.beat.notes[s];
         const CNote& pn = prev.beat.notes[s];
-        if (pn.fret == model::kEmptyFret || !prev.isSounding[s] || prev.silent(s))
+        // Across a tie a string still ringing from an earlier beat rings on
+        // too: the tie hands it its sample, and it must not be struck again.
+        const bool ringsOn = prev.beat.isTied && cn.fret == model::kEmptyFret;
+        if ((pn.fret == model::kEmptyFret && !ringsOn) || !prev.isSounding[s] || prev.silent(s))
             continue;
         const bool carry =
             cn.fret == model::kEmptyFret || (prev.beat.isTied && (cn.fret == pn.fret || cur.silent(s)));

@@ -36,6 +36,20 @@ int instrumentOf(const CTabDoc& doc, int slot)
 
 } // namespace
 
+double beatLengthUnits(const CMesure& m, int beatIndex, int& tripletRun)
+{
+    const CAccord& beat = m.beats[beatIndex];
+    double units = beatUnits(beat);
+    const bool amongLastTwo = beatIndex >= m.beatCount - 2;
+    if (beat.isTriplet && !amongLastTwo) {
+        tripletRun += 2;
+    } else if (tripletRun >= 0) {
+        units *= 2 * 0.33333334f;
+        tripletRun -= 1;
+    }
+    return units;
+}
+
 void stage1(BeatVoice& next, const Context& ctx, int track, int measure, int beatIndex, int& tripletRun)
 {
     next.reset();
@@ -51,14 +65,7 @@ void stage1(BeatVoice& next, const Context& ctx, int track, int measure, int bea
     next.arpeggioLatency =
         (code == model::kDrums || code == model::kPiano) ? 0 : ctx.doc.arpeggioLatency[static_cast<std::size_t>(track)];
 
-    setDuration(next, beatUnits(beat) * ctx.msPerUnit);
-    const bool amongLastTwo = beatIndex >= m.beatCount - 2;
-    if (beat.isTriplet && !amongLastTwo) {
-        tripletRun += 2;
-    } else if (tripletRun >= 0) {
-        setDuration(next, next.durationMs * (2 * 0.33333334f));
-        tripletRun -= 1;
-    }
+    setDuration(next, beatLengthUnits(m, beatIndex, tripletRun) * ctx.msPerUnit);
     for (int s = 0; s < 6; ++s)
         next.sampleIndex[s] = ctx.engine.SampleIndex(ctx.doc, beat, s, track);
 }
