@@ -208,9 +208,9 @@ void stage2(BeatVoice& cur, BeatVoice& prev, BeatVoice& next, const Context& ctx
                 cur.sampleIndex[s] = prev.sampleIndex[s];
 
     if (!drums) {
-        articulation::prepareSlides(cur, next);
-        articulation::prepareBends(cur, prev, ctx.doc);
-        articulation::prepareVibrato(cur);
+        articulation::prepareSlides(cur, next, ctx.timeScale);
+        articulation::prepareBends(cur, prev, ctx.doc, ctx.timeScale);
+        articulation::prepareVibrato(cur, ctx.timeScale);
     }
 
     if (ctx.doc.tripletFeel && next.hasBeat && cur.beat.durationCode == 3 && next.beat.durationCode == 3 &&

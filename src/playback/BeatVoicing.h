@@ -18,6 +18,7 @@ struct Context {
     CTabDoc& doc;
     ISoundEngine& engine;
     double msPerUnit = 0;
+    double timeScale = 1; // 100 / the playback speed in percent
 };
 
 // Length in units of beat `beatIndex` of a measure. A triplet mark (not on

@@ -114,7 +114,7 @@ bool PlaybackPass::start(const Start& request, double now)
     repeatTarget_ = repeatTarget(m);
     setTempoFrom(m);
     tracks_.assign(static_cast<std::size_t>(doc_.trackCount), TrackPlay{});
-    voicing::Context ctx{doc_, engine_, msPerUnit_};
+    voicing::Context ctx{doc_, engine_, msPerUnit_, 100.0 / timedSpeed_};
     for (int t = 0; t < doc_.trackCount; ++t) {
         TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
         for (BeatVoice& r : tp.records) {
@@ -268,7 +268,7 @@ void PlaybackPass::rotate(int t, double startTime, double now)
         // The beat prepared ahead is not the one that starts now (a jump, or a
         // track whose beats outlast the measure): prepare the right one.
         if (measureOf(t, measureIndex_).beatCount > 0) {
-            voicing::Context ctx{doc_, engine_, msPerUnit_};
+            voicing::Context ctx{doc_, engine_, msPerUnit_, 100.0 / timedSpeed_};
             voicing::stage1(oldNext, ctx, t, measureIndex_, 0, tp.tripletRun);
         } else {
             oldNext.reset();
@@ -318,7 +318,7 @@ void PlaybackPass::voice(int t)
     BeatVoice& cur = tp.records[static_cast<std::size_t>(tp.cur)];
     BeatVoice& prev = tp.records[static_cast<std::size_t>(tp.prev)];
     BeatVoice& reused = tp.records[static_cast<std::size_t>(tp.next)];
-    voicing::Context ctx{doc_, engine_, msPerUnit_};
+    voicing::Context ctx{doc_, engine_, msPerUnit_, 100.0 / timedSpeed_};
     const int instrument = instrumentOfTrack(t);
 
     const double inMeasure = std::max(0.0, tp.trackStart - measureStart_);

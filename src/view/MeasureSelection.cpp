@@ -42,7 +42,7 @@ namespace {
 template <typename F>
 void forEachMeasureArea(const ScoreLayout& layout, F&& f)
 {
-    const int u = layout.units().lineSpacing;
+    const int u = static_cast<int>(layout.units().u);
     for (const LineRecord& line : layout.lineRecords()) {
         for (std::size_t i = 0; i < line.measureSlots.size(); ++i) {
             const MeasureSlot& slot = line.measureSlots[i];

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <random>
 
 namespace {
@@ -238,4 +240,58 @@ TEST(Practice, AnEndMeasureStopsThePerformance)
     h.runToEnd();
     EXPECT_EQ(notes(h.engine).size(), 8u);
     EXPECT_TRUE(h.pass.endedByItself());
+}
+
+TEST(Practice, BeatTiedArticulationStretchesWithTheSpeed)
+{
+    // When a bend, a vibrato and a slide reach their marks, at full and half speed.
+    struct Case {
+        const char* what;
+        std::function<void(PlayHarness&)> write;
+        std::function<bool(const RecordingEngine::Event&)> reached;
+    };
+    const int bent = static_cast<int>(std::lround(articulation::ratio(2) * 22050));
+    const std::vector<Case> cases = {
+        {"bend",
+         [](PlayHarness& h) {
+             CNote& n = h.add(0, 0, 4).notes[2];
+             n.fret = 7;
+             n.bend = 2 * 16 + model::kBendBend;
+         },
+         [bent](const RecordingEngine::Event& e) { return e.value >= bent - 1; }},
+        {"vibrato",
+         [](PlayHarness& h) {
+             CNote& n = h.add(0, 0, 5).notes[2];
+             n.fret = 7;
+             n.vibrato = model::kVibratoLeftHand;
+         },
+         [](const RecordingEngine::Event& e) { return e.value > 22050; }},
+        {"slide",
+         [](PlayHarness& h) {
+             h.add(0, 0, 5).notes[2].fret = 5;
+             CNote& n = h.add(0, 0, 5).notes[2];
+             n.fret = 7;
+             n.technique = model::kSlideUp;
+         },
+         [](const RecordingEngine::Event& e) { return e.value > 22050; }},
+    };
+    for (const Case& c : cases) {
+        double at[2] = {-1, -1};
+        for (int i = 0; i < 2; ++i) {
+            PlayHarness h;
+            h.shape(1, 1, 120);
+            c.write(h);
+            PlaybackPass::Practice p;
+            p.speedPercent = i == 0 ? 100 : 50;
+            ASSERT_TRUE(play(h, p));
+            h.runToEnd();
+            for (const auto& e : h.engine.of(Kind::Frequency))
+                if (c.reached(e)) {
+                    at[i] = e.t;
+                    break;
+                }
+        }
+        ASSERT_GT(at[0], 0) << c.what;
+        EXPECT_NEAR(at[1], 2 * at[0], 25) << c.what;
+    }
 }
