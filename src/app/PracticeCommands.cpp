@@ -147,7 +147,8 @@ void PracticeCommands::exportWav()
     const std::string path = withSuffix(*chosen, "wav");
 
     RenderRequest request;
-    const view::MeasureSelection& selection = view_.state().selection;
+    view::MeasureSelection& selection = view_.state().selection;
+    selection.clampTo(doc_.measureCount); // edits may have taken measures away
     if (!selection.empty()) {
         request.fromMeasure = selection.first();
         request.toMeasure = selection.last();

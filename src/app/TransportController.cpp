@@ -71,6 +71,7 @@ void TransportController::playFrom(bool fromStart)
         return; // no device or no bank: the play commands do nothing
     view::ViewState& state = view_.state();
     stopPlayback();
+    state.selection.clampTo(doc_.measureCount); // edits may have taken measures away
     PlaybackPass::Start start;
     start.measure = fromStart ? 0 : state.cursorMeasure.measure;
     start.fromStart = fromStart;

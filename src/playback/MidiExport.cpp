@@ -12,30 +12,36 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
 namespace {
 
 // Playback counts 48 units a quarter; the file 480 ticks.
 constexpr int kTicksPerUnit = MidiExport::kTicksPerQuarter / 48;
 
+// An event's bytes live in its track's pool: no allocation per event.
 struct Event {
     std::int64_t tick;
     int order; // at one tick: controllers and note-offs before note-ons
-    std::vector<std::uint8_t> bytes;
+    std::uint32_t offset;
+    std::uint32_t size;
 };
 
 class TrackWriter {
 public:
-    void add(std::int64_t tick, int order, std::vector<std::uint8_t> bytes)
+    void add(std::int64_t tick, int order, std::initializer_list<std::uint8_t> bytes)
     {
-        events_.push_back({tick, order, std::move(bytes)});
+        events_.push_back({tick, order, static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(bytes.size())});
+        pool_.insert(pool_.end(), bytes);
     }
     void meta(std::int64_t tick, int type, const std::string& data)
     {
-        std::vector<std::uint8_t> b = {0xFF, static_cast<std::uint8_t>(type)};
-        appendLength(b, data.size());
-        b.insert(b.end(), data.begin(), data.end());
-        add(tick, 0, std::move(b));
+        events_.push_back({tick, 0, static_cast<std::uint32_t>(pool_.size()), 0});
+        pool_.push_back(0xFF);
+        pool_.push_back(static_cast<std::uint8_t>(type));
+        appendLength(pool_, data.size());
+        pool_.insert(pool_.end(), data.begin(), data.end());
+        events_.back().size = static_cast<std::uint32_t>(pool_.size()) - events_.back().offset;
     }
     void control(std::int64_t tick, int channel, int number, int value)
     {
@@ -50,11 +56,12 @@ public:
             return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
         });
         std::vector<std::uint8_t> body;
+        body.reserve(pool_.size() + 2 * events_.size() + 8);
         std::int64_t at = 0;
         for (const Event& e : events_) {
             appendLength(body, static_cast<std::uint64_t>(e.tick - at));
             at = e.tick;
-            body.insert(body.end(), e.bytes.begin(), e.bytes.end());
+            body.insert(body.end(), pool_.begin() + e.offset, pool_.begin() + e.offset + e.size);
         }
         appendLength(body, static_cast<std::uint64_t>(std::max<std::int64_t>(endTick - at, 0)));
         body.insert(body.end(), {0xFF, 0x2F, 0x00});
@@ -81,6 +88,7 @@ public:
 
 private:
     std::vector<Event> events_;
+    std::vector<std::uint8_t> pool_;
 };
 
 int channelOfTrack(int track)

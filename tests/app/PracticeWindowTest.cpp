@@ -24,20 +24,7 @@ protected:
     {
         WindowTest::SetUp();
         const std::string path = dir.file("practice.tbf");
-        // Six measures of eighths at 240: a measure lasts one second.
-        writeScore(path, [](CTabDoc& d) {
-            d.measureCount = 6;
-            for (int m = 0; m < 6; ++m) {
-                CMesure& ms = d.tracks[0][m];
-                ms.tempo = 240;
-                resetMeasureBeats(ms, 8);
-                ms.beatCount = 8;
-                for (int b = 0; b < 8; ++b) {
-                    ms.beats[b].durationCode = 3;
-                    ms.beats[b].notes[0].fret = b + m;
-                }
-            }
-        });
+        writeEighths(path, 6); // a measure lasts one second
         ASSERT_TRUE(start({QString::fromStdString(path)}));
         view().transport().ensureBank();
         ASSERT_TRUE(view().transport().engine().isReady()) << "the sample bank did not load";
@@ -94,11 +81,14 @@ TEST_F(PracticeTest, MenuItemsAndTheSpeedComboTickAndAct)
 TEST_F(PracticeTest, SelectionByKeysAndShiftClickIsHighlighted)
 {
     view().resize(1200, 800);
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    view().setFocus();
     const QImage before = view().viewport()->grab().toImage();
-    ASSERT_TRUE(frame().runCommand(cmd::SelectNextMeasure));
+    QTest::keyClick(&view(), Qt::Key_Right, Qt::ShiftModifier);
     ASSERT_TRUE(frame().runCommand(cmd::SelectNextMeasure));
     const view::MeasureSelection& s = view().state().selection;
-    ASSERT_FALSE(s.empty());
+    ASSERT_FALSE(s.empty()) << "Shift+Right selects";
     EXPECT_EQ(s.first(), 0);
     EXPECT_EQ(s.last(), 1);
     EXPECT_EQ(view().state().cursorMeasure.measure, 1) << "the cursor goes with the moving end";
