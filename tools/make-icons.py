@@ -304,6 +304,14 @@ def standard_icons():
     printer += f'<circle cx="12.8" cy="7.5" r="0.8" fill="{GREEN}"/>\n'
     icons["print"] = svg(W, H, printer)
     icons["help"] = svg(W, H, f'<circle cx="8" cy="7.5" r="6.8" fill="{BLUE}"/>\n' + text(8, 11.6, "?", 11.5, color="white"))
+
+    def turn(back):
+        # A hooked arrow: back to the left for undo, on to the right for redo.
+        d = "M12.5,12.5 C14.5,7 11,3.8 7,3.8 H4" if back else "M3.5,12.5 C1.5,7 5,3.8 9,3.8 H12"
+        tip = (1.6, 3.8, 180) if back else (14.4, 3.8, 0)
+        return svg(W, H, path(d, stroke=BLUE, width=1.9) + arrowhead(*tip, size=3.6, color=BLUE))
+    icons["undo"] = turn(True)
+    icons["redo"] = turn(False)
     return icons
 
 

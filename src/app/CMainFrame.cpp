@@ -355,11 +355,19 @@ bool CMainFrame::runCommand(int id)
 void CMainFrame::updateActions(const QList<QAction*>& actions)
 {
     for (QAction* a : actions) {
-        if (!a->isCheckable() || !a->data().isValid())
+        if (!a->data().isValid())
             continue;
-        const bool checked = router_.update(a->data().toInt()).checked;
-        if (a->isChecked() != checked)
-            a->setChecked(checked);
+        const CommandState state = router_.update(a->data().toInt());
+        if (a->isCheckable() && a->isChecked() != state.checked)
+            a->setChecked(state.checked);
+        if (state.text) {
+            const QString text = menuText(state.text->c_str());
+            if (a->text() != text) {
+                a->setText(text);
+                // The tool tip names the step too, without the key.
+                a->setToolTip(QString(text).remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0));
+            }
+        }
     }
 }
 

@@ -30,6 +30,7 @@ CTabView::CTabView(CTabApp& app, CTabDoc& doc, QWidget* parent) : QAbstractScrol
     edit_.setPlayback(this);
     edit_.setAmountDialog(&editDialogs_);
     edit_.setArpeggioDialog(&editDialogs_);
+    edit_.setScoreLock(&transport_->scoreLock());
     doc_.setListener(this);
 }
 
@@ -153,6 +154,12 @@ bool CTabView::onCommand(int id)
         return true;
     }
     switch (id) {
+    case cmd::EditUndo:
+        applyEdit(edit_.undo());
+        return true;
+    case cmd::EditRedo:
+        applyEdit(edit_.redo());
+        return true;
     case cmd::FileNew:
         Stop();
         app_.OnFileNew();
@@ -221,6 +228,11 @@ bool CTabView::onUpdateCommand(int id, CommandState& state)
     }
     if (id >= cmd::BackgroundGreen && id <= cmd::BackgroundRelief) {
         state.checked = id - cmd::BackgroundGreen == state_.backgroundIndex;
+        return true;
+    }
+    if (id == cmd::EditUndo || id == cmd::EditRedo) {
+        const auto kind = id == cmd::EditUndo ? edit_.history().undoKind() : edit_.history().redoKind();
+        state.text = id == cmd::EditUndo ? edit::undoText(kind ? &*kind : nullptr) : edit::redoText(kind ? &*kind : nullptr);
         return true;
     }
     if (id == cmd::ScrollDuringPlayback) {

@@ -16,6 +16,10 @@ void CTabView::applyEdit(const edit::EditOutcome& outcome)
         return;
     // The percussion palette, once it exists, follows the cursor here.
     requestRedraw(state_.redrawLevel);
+    if (outcome.showCursor && view::scrollLinesToShowMeasure(state_, layout(), state_.cursorMeasure.measure))
+        afterScroll();
+    if (outcome.change && outcome.change->settings)
+        emit trackListChanged();
     emit stateChanged();
 }
 

@@ -141,6 +141,8 @@ enum Id : int {
     FileMru2 = 57617,
     FileMru3 = 57618,
     FileMru4 = 57619,
+    EditUndo = 57643,
+    EditRedo = 57644,
     AppAbout = 57664,
     AppExit = 57665,
 };

@@ -39,6 +39,8 @@ const std::array kCommands = {
     CommandText{Help, "Lance l'aide de Fretlark", nullptr},
     CommandText{DefaultHelp, "Lance l'aide de Fretlark", nullptr},
 
+    CommandText{EditUndo, "Annule la dernière modification de la partition\nAnnuler", "undo"},
+    CommandText{EditRedo, "Rétablit la modification annulée\nRétablir", "redo"},
     CommandText{Cut, "Coupe des mesures et les garde pour les coller\nCouper", "cut"},
     CommandText{Copy, "Copie des mesures pour les coller\nCopier", "copy"},
     CommandText{Paste, "Colle les mesures copiées ou coupées\nColler", "paste"},
@@ -177,7 +179,10 @@ const std::vector<MenuDef>& CommandTable::menuBar()
           {S, ""},
           {AppExit, "&Quitter"}}},
         {"&Edition",
-         {{ScoreProperties, "&Propriétés de la partition\tF5"},
+         {{EditUndo, "Annuler\tCtrl+Z"},
+          {EditRedo, "Rétablir\tCtrl+Y"},
+          {S, ""},
+          {ScoreProperties, "&Propriétés de la partition\tF5"},
           {S, ""},
           {InsertMeasure, "&Insérer une mesure"},
           {S, ""},
@@ -290,7 +295,7 @@ const std::vector<MenuDef>& CommandTable::menuBar()
 const std::vector<ToolbarDef>& CommandTable::toolbars()
 {
     static const std::vector<ToolbarDef> bars = {
-        {"standardBar", "Outils Standard", 16, 15, {FileNew, FileOpen, FileSave, S, Cut, Copy, Paste, S, FilePrint, HelpApp}},
+        {"standardBar", "Outils Standard", 16, 15, {EditUndo, EditRedo, S, FileNew, FileOpen, FileSave, S, Cut, Copy, Paste, S, FilePrint, HelpApp}},
         {"rhythmBar",
          "Rythme",
          20,
@@ -318,8 +323,9 @@ const std::vector<ToolbarDef>& CommandTable::toolbars()
 
 const std::vector<AcceleratorDef>& CommandTable::accelerators()
 {
-    // Undo and the pane keys are left out: the editor has neither.
+    // The pane keys are left out: the editor has no panes.
     static const std::vector<AcceleratorDef> keys = {
+        {"Ctrl+Z", EditUndo},      {"Alt+Backspace", EditUndo}, {"Ctrl+Y", EditRedo},   {"Ctrl+Shift+Z", EditRedo},
         {"F1", HelpApp},           {"End", GoToEnd},          {"Home", GoToStart},      {"Ctrl+N", FileNew},
         {"Ctrl+O", FileOpen},      {"Ctrl+P", FilePrint},     {"Ctrl+S", FileSave},     {"Ctrl+V", Paste},
         {"Shift+Ins", Paste},      {"Ctrl+C", Copy},          {"Ctrl+Ins", Copy},       {"Shift+Del", Cut},

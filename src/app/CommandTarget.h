@@ -1,9 +1,14 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 // What an update handler decides about a command: whether its menu item is
-// ticked and its toolbar button pressed. Commands are never disabled.
+// ticked and its toolbar button pressed, and for a few commands the menu
+// text (undo and redo name their step). Commands are never disabled.
 struct CommandState {
     bool checked = false;
+    std::optional<std::string> text;
 };
 
 // One link of the command route (view, document, frame, application).

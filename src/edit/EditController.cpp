@@ -18,6 +18,20 @@ class EditController::Action {
 public:
     explicit Action(EditController& c) : c_(c) {}
 
+    // The score is about to change within `region`: from here to finish the
+    // change is recorded as one step, under the score lock.
+    void record(StepKind kind, const ScoreRegion& region)
+    {
+        if (c_.hooks_.scoreLock && !lock_.owns_lock())
+            lock_ = std::unique_lock<std::recursive_mutex>(*c_.hooks_.scoreLock);
+        before_ = c_.place();
+        region_ = region;
+        c_.history_.begin(kind, region, before_);
+        recording_ = true;
+    }
+    // A digit typed on the note the previous digit went to joins its step.
+    void mayJoinTyping() { joinTyping_ = true; }
+
     void redraw(int level)
     {
         out_.repaint = true;
@@ -60,6 +74,24 @@ public:
 
     EditOutcome finish(bool drumMeasure)
     {
+        if (recording_) {
+            recording_ = false;
+            const bool join = joinTyping_ && c_.typingJoinable_;
+            out_.scoreChanged = c_.history_.end(c_.place(), join);
+            c_.typingJoinable_ = joinTyping_ && out_.scoreChanged;
+            if (out_.scoreChanged) {
+                ChangeSet set;
+                set.tracks = region_.tracks;
+                set.firstMeasure = region_.first;
+                set.lastMeasure = region_.count == ScoreRegion::kToEnd ? -1 : region_.first + region_.count - 1;
+                set.settings = region_.header;
+                set.cursorBefore = before_;
+                set.cursorAfter = c_.place();
+                out_.change = set;
+            }
+        }
+        if (lock_.owns_lock())
+            lock_.unlock();
         if (level_ >= 0)
             c_.state_.redrawLevel = level_;
         out_.drumPalette = drumMeasure && out_.repaint;
@@ -75,6 +107,11 @@ private:
     EditController& c_;
     EditOutcome out_;
     int level_ = -1;
+    bool recording_ = false;
+    bool joinTyping_ = false;
+    CursorPlace before_;
+    ScoreRegion region_;
+    std::unique_lock<std::recursive_mutex> lock_;
 };
 
 namespace {
@@ -116,8 +153,30 @@ int tracksInUse(const CTabDoc& doc)
 } // namespace
 
 EditController::EditController(CTabDoc& doc, view::ViewState& state)
-    : doc_(doc), state_(state), notes_(doc, state, hooks_), mouse_(doc, state)
+    : doc_(doc), state_(state), notes_(doc, state, hooks_), mouse_(doc, state), history_(doc)
 {
+    doc_.setChangeRecorder(&history_);
+}
+
+EditController::~EditController()
+{
+    doc_.setChangeRecorder(nullptr);
+}
+
+CursorPlace EditController::place() const
+{
+    return {state_.cursorTrack, state_.cursorMeasure.measure, state_.cursorBeat, state_.cursorString,
+            state_.cursorMeasureIndex};
+}
+
+void EditController::putCursor(const CursorPlace& p)
+{
+    state_.cursorTrack = p.track;
+    state_.cursorMeasure = {p.track, p.measure};
+    state_.cursorBeat = p.beat;
+    state_.cursorString = p.string;
+    state_.cursorMeasureIndex = p.measureIndex;
+    state_.cursorMovedInMeasure = false;
 }
 
 EditOutcome EditController::keyDown(const KeyPress& key, const view::ScoreLayout& layout)
@@ -127,6 +186,8 @@ EditOutcome EditController::keyDown(const KeyPress& key, const view::ScoreLayout
         replayMeasure_ = {state_.cursorTrack, 0};
         replayTrack_ = 0;
     }
+    if (key.key != Key::Digit)
+        typingJoinable_ = false;
     switch (key.key) {
     case Key::Enter: return replay();
     case Key::Space: return clearNote();
@@ -157,14 +218,13 @@ EditOutcome EditController::keyDown(const KeyPress& key, const view::ScoreLayout
 
 EditOutcome EditController::command(int id, bool* handled)
 {
+    typingJoinable_ = false;
     if (handled)
         *handled = true;
     switch (id) {
     case kInsertBeat:
-        doc_.isSaved = 0;
         return insertBeat();
     case kDeleteBeat:
-        doc_.isSaved = 0;
         return deleteBeatOrMeasure();
     case kInsertMeasure:
         return insertMeasure();
@@ -172,16 +232,42 @@ EditOutcome EditController::command(int id, bool* handled)
         break;
     }
     if (isNoteCommand(id))
-        return notes_.run(id);
+        return runNoteCommand(id);
     if (handled)
         *handled = false;
     return {};
 }
 
+namespace {
+StepKind kindOfNoteCommand(int id)
+{
+    if ((id >= kWhole && id <= kSixtyFourth) || id == kDotted || id == kTriplet)
+        return StepKind::Rhythm;
+    if (id == kRest)
+        return StepKind::Rest;
+    if (id == kTie)
+        return StepKind::Tie;
+    return StepKind::NoteEffect;
+}
+} // namespace
+
+EditOutcome EditController::runNoteCommand(int id)
+{
+    Action a(*this);
+    if (hooks_.stopPlayback(state_))
+        a.stoppedPlayback();
+    EditCursor cursor(doc_, state_);
+    if (cursor.settle())
+        a.record(kindOfNoteCommand(id), ScoreRegion::measure(state_.cursorTrack, state_.cursorMeasure.measure));
+    const EditOutcome run = notes_.run(id);
+    if (run.repaint)
+        a.redraw(state_.redrawLevel);
+    return a.finish(false);
+}
+
 EditOutcome EditController::runNoteCommandFromKey(int id)
 {
-    doc_.isSaved = 0;
-    return notes_.run(id);
+    return runNoteCommand(id);
 }
 
 EditOutcome EditController::typeDigit(int digit)
@@ -194,7 +280,10 @@ EditOutcome EditController::typeDigit(int digit)
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
-    doc_.isSaved = 0;
+    cursor.normaliseBeat();
+    a.record(cursor.isDrum() ? StepKind::Drum : StepKind::Typing,
+             ScoreRegion::measure(state_.cursorTrack, state_.cursorMeasure.measure));
+    a.mayJoinTyping();
     CAccord& beat = cursor.beat();
     const int level = beat.isRest ? kRedrawAll : kRedrawContents;
     beat.isRest = 0;
@@ -230,7 +319,8 @@ EditOutcome EditController::clearNote()
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
-    doc_.isSaved = 0;
+    cursor.normaliseBeat();
+    a.record(StepKind::ClearNote, ScoreRegion::measure(state_.cursorTrack, state_.cursorMeasure.measure));
     cursor.note().clear();
     state_.cursorMovedInMeasure = false;
     a.changed();
@@ -307,26 +397,35 @@ EditOutcome EditController::moveRight(const view::ScoreLayout& layout)
         return a.finish(false);
 
     const bool full = isMeasureFull(m);
+    // Compaction only trims spare storage past the beats in use: not a step.
     if (full)
         compactMeasure(m);
     else
         m.isCompacted = 0;
+
+    const int track = state_.cursorTrack;
+    if (!full) {
+        a.record(StepKind::InsertBeat, ScoreRegion::measure(track, i));
+    } else {
+        // Past the end the score grows (and the arrays with it); otherwise
+        // measures i and i + 1 of other tracks may be filled in.
+        const bool growing = i >= doc_.measureCount - 1 || i + 1 >= trackSize(doc_, track) - 1;
+        a.record(StepKind::ScoreEnd, ScoreRegion::measures(ScoreRegion::tracksInUse(doc_), i,
+                                                           growing ? ScoreRegion::kToEnd : 2));
+    }
 
     bool carry = false;
     if (!full) {
         // The measure still has room: the cursor goes to a new beat in it.
         if (!makeRoomForBeat(m, doc_.scoreNumerator))
             return a.finish(false);
-        doc_.isSaved = 0;
         m.beatCount = count + 1;
         state_.cursorBeat = count;
         carry = true;
         a.changed();
     } else {
-        const int track = state_.cursorTrack;
         const int tracks = tracksInUse(doc_);
         if (i >= doc_.measureCount - 1 || i + 1 >= trackSize(doc_, track)) {
-            doc_.isSaved = 0;
             a.changed();
             if (i + 1 >= trackSize(doc_, track) - 1)
                 for (int t = 0; t < tracks; ++t)
@@ -460,10 +559,10 @@ EditOutcome EditController::insertBeat()
     if (!cursor.settle())
         return a.finish(false);
     cursor.normaliseBeat();
+    a.record(StepKind::InsertBeat, ScoreRegion::measure(state_.cursorTrack, state_.cursorMeasure.measure));
     // A measure at the file's beat limit takes no more.
     if (!edit::insertBeat(cursor.measure(), state_.cursorBeat))
         return a.finish(false);
-    doc_.isSaved = 0;
     a.changed();
     a.redraw(kRedrawAll);
     return a.finish(cursor.isDrum());
@@ -482,8 +581,11 @@ EditOutcome EditController::deleteBeatOrMeasure()
     state_.cursorMeasureIndex = i;
     CMesure& m = cursor.measure();
     const int count = view::beatsInUse(m);
+    if (count > 1)
+        a.record(StepKind::DeleteBeat, ScoreRegion::measure(state_.cursorTrack, i));
+    else
+        a.record(StepKind::DeleteMeasure, ScoreRegion::measures(ScoreRegion::tracksInUse(doc_), i, 1));
     if (count > 1) {
-        doc_.isSaved = 0;
         deleteBeat(m, state_.cursorBeat);
         if (state_.cursorBeat >= m.beatCount)
             state_.cursorBeat = m.beatCount - 1;
@@ -492,7 +594,6 @@ EditOutcome EditController::deleteBeatOrMeasure()
         // An empty or one-beat measure goes as a whole, in every track; the
         // cursor stays in place and so shows the measure that followed. Not
         // when another track plays in it: its notes would go unseen.
-        doc_.isSaved = 0;
         deleteMeasure(doc_, i);
         if (state_.cursorMeasureIndex > 0)
             --state_.cursorMeasureIndex;
@@ -512,8 +613,11 @@ EditOutcome EditController::insertMeasure()
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
-    doc_.isSaved = 0;
     const int i = state_.cursorMeasure.measure;
+    // Spare measures past the end are storage, not score: grown unrecorded.
+    for (int t = 0; t < tracksInUse(doc_); ++t)
+        ensureMeasureExists(doc_, t, std::max(i, doc_.measureCount - 1));
+    a.record(StepKind::InsertMeasure, ScoreRegion::measures(ScoreRegion::tracksInUse(doc_), i, 1));
     edit::insertMeasure(doc_, i);
     state_.cursorMeasure = {state_.cursorTrack, i};
     state_.cursorBeat = 0;
@@ -530,7 +634,8 @@ EditOutcome EditController::changeDuration(int step)
     EditCursor cursor(doc_, state_);
     if (!cursor.settle())
         return a.finish(false);
-    doc_.isSaved = 0;
+    cursor.normaliseBeat();
+    a.record(StepKind::Duration, ScoreRegion::measure(state_.cursorTrack, state_.cursorMeasure.measure));
     CAccord& beat = cursor.beat();
     beat.durationCode = std::clamp(std::clamp(beat.durationCode, 0, 6) + step, 0, 6);
     a.changed();
@@ -575,6 +680,58 @@ EditOutcome EditController::replay()
     if (hooks_.playback)
         hooks_.playback->play();
     return a.finish(false);
+}
+
+EditOutcome EditController::finishHistoryMove(const std::optional<ChangeSet>& set)
+{
+    EditOutcome out;
+    if (!set)
+        return out;
+    putCursor(set->cursorAfter);
+    EditCursor(doc_, state_).settle();
+    out.scoreChanged = true;
+    out.cursorMoved = true;
+    out.repaint = true;
+    out.showCursor = true;
+    out.change = set;
+    state_.redrawLevel = set->settings ? kRedrawAll : kRedrawLayout;
+    EditCursor cursor(doc_, state_);
+    out.drumPalette = cursor.settle() && cursor.isDrum();
+    return out;
+}
+
+EditOutcome EditController::undo()
+{
+    typingJoinable_ = false;
+    hooks_.stopPlayback(state_);
+    std::unique_lock<std::recursive_mutex> lock;
+    if (hooks_.scoreLock)
+        lock = std::unique_lock<std::recursive_mutex>(*hooks_.scoreLock);
+    return finishHistoryMove(history_.undo());
+}
+
+EditOutcome EditController::redo()
+{
+    typingJoinable_ = false;
+    hooks_.stopPlayback(state_);
+    std::unique_lock<std::recursive_mutex> lock;
+    if (hooks_.scoreLock)
+        lock = std::unique_lock<std::recursive_mutex>(*hooks_.scoreLock);
+    return finishHistoryMove(history_.redo());
+}
+
+EditOutcome EditController::applyChange(StepKind kind, const ScoreRegion& region, bool stopsPlayback,
+                                        const std::function<void()>& change)
+{
+    typingJoinable_ = false;
+    Action a(*this);
+    if (stopsPlayback && hooks_.stopPlayback(state_))
+        a.stoppedPlayback();
+    a.record(kind, region);
+    change();
+    a.moved();
+    a.redraw(region.header ? kRedrawAll : kRedrawLayout);
+    return a.finish();
 }
 
 } // namespace edit

@@ -2,6 +2,7 @@
 
 #include "CTabDoc.h"
 #include "EditCursor.h"
+#include "EditHistory.h"
 #include "EditHooks.h"
 #include "EditKey.h"
 #include "EditOutcome.h"
@@ -11,6 +12,7 @@
 #include "ViewState.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace edit {
@@ -30,10 +32,30 @@ class EditCursor;
 class EditController {
 public:
     EditController(CTabDoc& doc, view::ViewState& state);
+    ~EditController();
+    EditController(const EditController&) = delete;
+    EditController& operator=(const EditController&) = delete;
 
     void setPlayback(PlaybackControl* playback) { hooks_.playback = playback; }
     void setAmountDialog(AmountDialog* dialog) { hooks_.amount = dialog; }
     void setArpeggioDialog(ArpeggioDialog* dialog) { hooks_.arpeggio = dialog; }
+    void setScoreLock(std::recursive_mutex* lock) { hooks_.scoreLock = lock; }
+
+    // ---- the edit history ----
+    // The one way a command changes the score: stops playback when the
+    // command does, holds the score lock, records `region` (everything
+    // `change` may touch) and runs `change`. Only a real change makes an
+    // undo step and marks the score modified: a dialog answered "Annuler"
+    // should not call this at all, but one that changes nothing leaves no
+    // trace either.
+    EditOutcome applyChange(StepKind kind, const ScoreRegion& region, bool stopsPlayback,
+                            const std::function<void()>& change);
+    EditOutcome undo();
+    EditOutcome redo();
+    EditHistory& history() { return history_; }
+    const EditHistory& history() const { return history_; }
+    // Where the cursor stands, as the history records it.
+    CursorPlace place() const;
 
     // A key pressed in the score view.
     EditOutcome keyDown(const KeyPress& key, const view::ScoreLayout& layout);
@@ -48,6 +70,7 @@ public:
     // Mouse button released at (x, y) in the view's coordinates.
     EditOutcome mouseRelease(int x, int y, const view::ScoreLayout& layout, std::int64_t nowMs)
     {
+        typingJoinable_ = false;
         return mouse_.place(x, y, layout, nowMs);
     }
     // A score was opened or created at this time: clicks just after are ignored.
@@ -85,6 +108,9 @@ private:
     bool playing() const { return state_.isPlaying; }
     EditOutcome changeDuration(int step);
     EditOutcome runNoteCommandFromKey(int id);
+    EditOutcome runNoteCommand(int id);
+    EditOutcome finishHistoryMove(const std::optional<ChangeSet>& set);
+    void putCursor(const CursorPlace& p);
     void placeholderPass(int measure);
 
     CTabDoc& doc_;
@@ -92,6 +118,9 @@ private:
     EditHooks hooks_;
     NoteCommands notes_;
     MousePlacement mouse_;
+    EditHistory history_;
+    // The last action typed a digit: the next digit on the same note joins its step.
+    bool typingJoinable_ = false;
     bool replaySet_ = false;
     view::MeasureRef replayMeasure_;
     int replayTrack_ = 0;

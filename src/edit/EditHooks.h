@@ -5,6 +5,8 @@
 #include "PlaybackControl.h"
 #include "ViewState.h"
 
+#include <mutex>
+
 namespace edit {
 
 // The parts of the program editing reaches through interfaces: playback and
@@ -14,6 +16,8 @@ struct EditHooks {
     PlaybackControl* playback = nullptr;
     AmountDialog* amount = nullptr;
     ArpeggioDialog* arpeggio = nullptr;
+    // Held while the score changes: playback reads it from the audio thread.
+    std::recursive_mutex* scoreLock = nullptr;
 
     // Stops playback when it runs; true when it did.
     bool stopPlayback(view::ViewState& state) const

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ChangeSet.h"
+
+#include <optional>
+
 namespace edit {
 
 // What the window must do after an editing action. The redraw level itself
@@ -12,6 +16,11 @@ struct EditOutcome {
     // The cursor measure is a drum measure: the percussion palette follows
     // the cursor (it repaints the view itself once it exists).
     bool drumPalette = false;
+    // What the score change touched, when the action changed the score.
+    std::optional<ChangeSet> change;
+    // Undo and redo: the cursor jumped to where the step happened; the
+    // window brings it into view once the score is laid out again.
+    bool showCursor = false;
 };
 
 } // namespace edit

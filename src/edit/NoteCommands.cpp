@@ -80,7 +80,6 @@ EditOutcome NoteCommands::run(int id)
     // The beat shown under the cursor is the one acted on: an index past the
     // beats in use shows, and so edits, beat 0.
     cursor.normaliseBeat();
-    doc_.isSaved = 0;
     CAccord& beat = cursor.beat();
     const bool repaint = isBeatCommand(id) ? changeBeat(id, beat) : changeNote(id, cursor.note());
     if (id == kDeadNote)

@@ -203,6 +203,8 @@ bool CTabDoc::newDocumentSteps()
     title = kUntitled;
     measureCount = 1;
     isFreshLoad = 1;
+    if (recorder_)
+        recorder_->scoreReplaced();
     listener_->documentUpdated();
     isSaved = 1;
     return true;
@@ -289,6 +291,8 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
     listener_->resetCursor();
     isFreshLoad = 1;
     needsInit = 0;
+    if (recorder_)
+        recorder_->scoreReplaced();
     listener_->documentUpdated();
     isSaved = 1;
     if (listener_->isWindowUp())
@@ -361,6 +365,8 @@ bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
     const std::string path = savePathFor(requestedPath);
 
     const int before = measureCount;
+    if (recorder_)
+        recorder_->beforeTidy();
     normalizeEndOfScore();
     if (measureCount < before && remembered > 0)
         remembered = std::max(0, remembered - (before - measureCount));
@@ -385,6 +391,8 @@ bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
             m.flags |= model::kFlagFirst | model::kFlagLast;
         }
     }
+    if (recorder_)
+        recorder_->afterTidy();
     if (remembered >= 0)
         listener_->setCursorMeasureIndex(std::clamp(remembered, 0, measureCount - 1));
 
@@ -424,5 +432,7 @@ bool CTabDoc::OnCloseDocument()
     author.clear();
     scoreTempo = 60;
     resetSlots();
+    if (recorder_)
+        recorder_->scoreReplaced();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "CMesure.h"
 #include "DocumentListener.h"
 #include "Prompter.h"
+#include "ScoreChangeRecorder.h"
 
 #include <array>
 #include <string>
@@ -58,6 +59,7 @@ public:
 
     void setPrompter(Prompter* p) { prompter_ = p; }
     void setListener(DocumentListener* l) { listener_ = l ? l : &noListener_; }
+    void setChangeRecorder(ScoreChangeRecorder* r) { recorder_ = r; }
 
     // ---- life cycle ----
     // Each returns false when the user's answer to the modified prompt stopped
@@ -96,6 +98,7 @@ private:
     Prompter* prompter_ = nullptr;
     DocumentListener noListener_;
     DocumentListener* listener_ = &noListener_;
+    ScoreChangeRecorder* recorder_ = nullptr;
     bool lastOpenFailed_ = false;
     std::string lastError_;
 };

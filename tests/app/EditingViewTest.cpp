@@ -3,6 +3,7 @@
 #include "CTabView.h"
 #include "CSoundEngine.h"
 #include "Snapshot.h"
+#include "TbfFormat.h"
 #include "TransportController.h"
 #include "WindowFixture.h"
 
@@ -293,4 +294,48 @@ TEST_F(EditingViewTest, EnterPlaysFromTheCursorAndRestartsFromTheRememberedMeasu
     key(Qt::Key_Space);
     EXPECT_FALSE(view().isPlaying());
     EXPECT_EQ(doc().tracks[0][1], before);
+}
+
+TEST_F(EditingViewTest, UndoAndRedoTakeTheRiffBackAndForth)
+{
+    const std::string path = dir.file("riff.tbf");
+    writeScore(path, [](CTabDoc& d) { d.tracks[0][0].beats[0].notes[2].fret = 5; });
+    ASSERT_TRUE(doc().OnOpenDocument(path));
+    settle();
+    const std::string opened = tbf::write(doc());
+    QAction* undo = frame().action(57643);
+    QAction* redo = frame().action(57644);
+    EXPECT_EQ(undo->text(), QStringLiteral("Impossible d'annuler\tCtrl+Z"));
+
+    // A riff: frets on three beats of the measure (filled with rests when
+    // saved), a hammer-on, an inserted measure.
+    for (Qt::Key k : {Qt::Key_3, Qt::Key_Right, Qt::Key_5, Qt::Key_H, Qt::Key_Right, Qt::Key_1, Qt::Key_2})
+        key(k);
+    frame().runCommand(32860);
+    EXPECT_EQ(undo->text(), QStringLiteral("Annuler l'insertion de mesure\tCtrl+Z"));
+    const std::string typed = tbf::write(doc());
+    ASSERT_NE(typed, opened);
+
+    int undone = 0;
+    while (undo->text() != QStringLiteral("Impossible d'annuler\tCtrl+Z") && undone < 50) {
+        key(undone % 2 ? Qt::Key_Backspace : Qt::Key_Z, undone % 2 ? Qt::AltModifier : Qt::ControlModifier);
+        ++undone;
+    }
+    EXPECT_EQ(undone, 5) << "three frets (two digits in a row are one), the hammer-on and the measure";
+    EXPECT_EQ(tbf::write(doc()), opened);
+    EXPECT_EQ(redo->text(), QStringLiteral("Rétablir la saisie\tCtrl+Y"));
+    EXPECT_EQ(doc().isSaved, 1);
+
+    for (int i = 0; i < undone; ++i)
+        key(i % 2 ? Qt::Key_Z : Qt::Key_Y, i % 2 ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+    EXPECT_EQ(tbf::write(doc()), typed);
+    EXPECT_EQ(doc().isSaved, 0);
+    EXPECT_EQ(staleCount(), 0);
+
+    // Back to the file as opened: closing asks nothing.
+    while (frame().action(57643)->text() != QStringLiteral("Impossible d'annuler\tCtrl+Z"))
+        frame().runCommand(57643);
+    prompter.questions.clear();
+    EXPECT_TRUE(doc().OnCloseDocument());
+    EXPECT_TRUE(prompter.questions.empty());
 }

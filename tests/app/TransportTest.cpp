@@ -5,6 +5,7 @@
 #include "WindowFixture.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -102,9 +103,16 @@ TEST_F(TransportTest, AuditionSoundsTheBeatForHalfASecond)
     view().state().cursorBeat = 2; // fret 2 on the top string: sample 28
     view().transport().audition();
     CSoundEngine& engine = view().transport().engine();
-    QTest::qWait(100);
+    // Polled rather than timed: a busy machine may start the audio thread late.
+    QElapsedTimer clock;
+    clock.start();
+    while (engine.bufferPosition(0, 28) < 0 && clock.elapsed() < 3000)
+        QTest::qWait(5);
     EXPECT_GE(engine.bufferPosition(0, 28), 0);
     EXPECT_EQ(engine.bufferVolume(0, 28), -800);
-    QTest::qWait(600);
+    const qint64 started = clock.elapsed();
+    while (engine.bufferPosition(0, 28) >= 0 && clock.elapsed() < started + 5000)
+        QTest::qWait(5);
     EXPECT_EQ(engine.bufferPosition(0, 28), -1);
+    EXPECT_GE(clock.elapsed() - started, 300);
 }

@@ -153,9 +153,10 @@ TEST(DeleteKey, TheLastMeasureStays)
     EXPECT_EQ(e.doc.isSaved, 1);
     EXPECT_TRUE(out.repaint);
     EXPECT_EQ(e.state.redrawLevel, view::kRedrawAll);
-    // The menu command marks the score changed even when nothing goes.
+    // Nor through the menu: a command that changes nothing leaves the score unmodified.
     e.command(edit::kDeleteBeat);
-    EXPECT_EQ(e.doc.isSaved, 0);
+    EXPECT_EQ(e.doc.isSaved, 1);
+    EXPECT_FALSE(e.edit.history().canUndo());
 }
 
 TEST(InsertMeasure, AtTheStartOfA34ScoreInEveryTrack)

@@ -45,7 +45,7 @@ TEST(NoteCommands, SlapAndPopOnlyOnABass)
     e.command(kSlap);
     EXPECT_EQ(e.noteHere().technique, 0);
     EXPECT_FALSE(e.isChecked(kPop));
-    EXPECT_EQ(e.doc.isSaved, 0) << "the command still counts as an edit";
+    EXPECT_EQ(e.doc.isSaved, 1) << "nothing changed: no edit";
     // One that came from a file can still be taken off.
     e.noteHere().technique = model::kPop;
     e.command(kPop);
@@ -101,12 +101,12 @@ TEST(NoteCommands, BendAsksForTheAmountAndReplacesAnotherKind)
     e.command(kBend);
     EXPECT_EQ(e.noteHere().bend, 0);
 
-    // Cancelled: nothing changes, but the score counts as edited and is repainted.
+    // Cancelled: nothing changes and the score stays unmodified, but it is repainted.
     e.doc.isSaved = 1;
     e.state.redrawLevel = view::kRedrawContents;
     const auto out = e.command(kBendRelease);
     EXPECT_EQ(e.noteHere().bend, 0);
-    EXPECT_EQ(e.doc.isSaved, 0);
+    EXPECT_EQ(e.doc.isSaved, 1);
     EXPECT_TRUE(out.repaint);
     EXPECT_EQ(e.state.redrawLevel, view::kRedrawLayout);
 
@@ -187,7 +187,7 @@ TEST(NoteCommands, ArpeggioAsksTheDirectionAndCancelKeepsTheView)
     const auto cancelled = e.command(kArpeggio);
     EXPECT_FALSE(cancelled.repaint);
     EXPECT_EQ(e.beatAt(0).arpeggio, 0);
-    EXPECT_EQ(e.doc.isSaved, 0);
+    EXPECT_EQ(e.doc.isSaved, 1);
     e.dialogs.directions = {0};
     e.command(kArpeggio);
     EXPECT_EQ(e.beatAt(0).arpeggio, 1);

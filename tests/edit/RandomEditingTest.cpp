@@ -3,6 +3,7 @@
 #include "EditCommand.h"
 #include "EditFixture.h"
 #include "MeasureEdits.h"
+#include "ScoreCheck.h"
 #include "ScoreFactory.h"
 #include "TempDir.h"
 
@@ -74,6 +75,7 @@ TEST(RandomEditing, KeysCommandsAndClicksKeepTheScoreWhole)
             if (e.state.isPlaying && pick(0, 3) == 0)
                 e.state.isPlaying = false;
             ASSERT_NO_FATAL_FAILURE(expectConsistent(e.doc, 20));
+            ASSERT_EQ(model::scoreProblem(e.doc), "") << "seed " << seed << " step " << step;
         }
         TempDir dir;
         EXPECT_TRUE(e.doc.OnSaveDocument(dir.file("random.tbf"))) << "seed " << seed;

@@ -65,6 +65,7 @@ void randomScore(CTabDoc& doc, std::mt19937& rng, int maxTracks, int maxMeasures
         h.denominator = 1 << pick(rng, 0, 6);
         h.flags = pick(rng, 0, 1) ? pick(rng, 0, 1 << 12) : 8;
     }
+    headers.back().flags |= model::kFlagLast;
     for (int t = 0; t < doc.trackCount; ++t) {
         const auto ti = static_cast<std::size_t>(t);
         doc.trackNames[ti] = randomText(rng, 12);
