@@ -10,6 +10,8 @@
 // smoothly: a note that plays to the end of its sample dies away rather
 // than stops.
 
+#include "GeneralMidi.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -69,56 +71,19 @@ struct PitchedInstrument {
     int decayCents;
 };
 
-// The drums by the names of the percussion palette: kit program and key.
-struct Drum {
-    int program;
-    int key;
-    int bendCents;
-};
-const Drum kDrums[30] = {
-    {0, 36, 0},     //  0 Bass Drum 1
-    {0, 35, 0},     //  1 Bass Drum 2 (acoustic bass drum)
-    {0, 53, 0},     //  2 Bell (ride bell)
-    {0, 60, 0},     //  3 Bongo 1 (high)
-    {0, 61, 0},     //  4 Bongo 2 (low)
-    {0, 52, 0},     //  5 Chinese Cymbal
-    {0, 42, 0},     //  6 Closed Hi-Hat
-    {0, 62, 0},     //  7 Conga 1 (mute high)
-    {0, 63, 0},     //  8 Conga 2 (open high)
-    {0, 64, 0},     //  9 Conga 3 (low)
-    {0, 64, -300},  // 10 Conga 4: the low conga tuned down
-    {0, 49, 0},     // 11 Crash 1
-    {0, 57, 0},     // 12 Crash 2
-    {0, 52, -1200}, // 13 Gong: see gongJob()
-    {16, 36, 0},    // 14 Kick Drum 1 (power kit)
-    {24, 36, 0},    // 15 Kick Drum 2 (electronic kit)
-    {0, 44, 0},     // 16 Pedal Hi-Hat
-    {0, 46, 0},     // 17 Open Hi-Hat
-    {0, 51, 0},     // 18 Ride Cymbal
-    {0, 37, 0},     // 19 Rim (side stick)
-    {0, 38, 0},     // 20 Snare
-    {0, 55, 0},     // 21 Splash Cymbal
-    {0, 41, 0},     // 22 Tom Bass 1 (low floor tom)
-    {0, 43, 0},     // 23 Tom Bass 2 (high floor tom)
-    {0, 45, 0},     // 24 Tom Med 1 (low tom)
-    {0, 47, 0},     // 25 Tom Med 2 (low-mid tom)
-    {0, 48, 0},     // 26 Tom Alto 1 (high-mid tom)
-    {0, 39, 0},     // 27 never played (27 marks an empty string): hand clap
-    {0, 50, 0},     // 28 Tom Alto 2 (high tom)
-    {0, 54, 0},     // 29 Tambourine
-};
-
 std::vector<Job> buildJobs()
 {
     // Dead notes: a cluster of muted strings struck and damped at once, which
     // gives the pitchless "chk" of a fretting hand lying on the strings.
+    using gm::kLowestKey;
+    using gm::kProgram;
     const std::vector<PitchedInstrument> pitched = {
-        {"guitare acoustique", 25, 38, 52, 28, {40, 45, 50, 55}, 1200},
-        {"guitare clean", 27, 38, 52, 28, {40, 45, 50, 55}, 1200},
-        {"basse electrique", 33, 26, 44, 33, {28, 33, 38}, 0},
-        {"guitare electrique", 30, 38, 52, 30, {40, 45, 50, 55}, 0},
-        {"guitare classique", 24, 38, 52, 24, {40, 45, 50, 55}, 1200},
-        {"piano", 0, 38, 52, 0, {36, 37, 38, 39, 40}, 1200},
+        {"guitare acoustique", kProgram[0], kLowestKey[0], 52, 28, {40, 45, 50, 55}, 1200},
+        {"guitare clean", kProgram[1], kLowestKey[1], 52, 28, {40, 45, 50, 55}, 1200},
+        {"basse electrique", kProgram[2], kLowestKey[2], 44, 33, {28, 33, 38}, 0},
+        {"guitare electrique", kProgram[4], kLowestKey[4], 52, 30, {40, 45, 50, 55}, 0},
+        {"guitare classique", kProgram[5], kLowestKey[5], 52, 24, {40, 45, 50, 55}, 1200},
+        {"piano", kProgram[6], kLowestKey[6], 52, 0, {36, 37, 38, 39, 40}, 1200},
     };
     std::vector<Job> jobs;
     for (const PitchedInstrument& inst : pitched) {
@@ -133,11 +98,18 @@ std::vector<Job> buildJobs()
         jobs.push_back(dead);
     }
     for (int n = 0; n < 30; ++n) {
-        const Drum& d = kDrums[n];
+        const gm::Drum& d = gm::kDrums[static_cast<std::size_t>(n)];
         Job job{"batterie", n, {}, 0};
         job.strikes.push_back({kDrumChannel, 128, d.program, d.key, 110, d.bendCents, -1, 0});
         if (n == 13) // a gong: a low cymbal wash over a soft timpani hit
             job.strikes.push_back({1, 0, 47, 31, 90, 0, -1, 0});
+        jobs.push_back(job);
+    }
+    // The metronome: short strikes, released at once so only the tick remains.
+    for (int n = 0; n < 2; ++n) {
+        Job job{"metronome", n, {}, 30};
+        const int key = n == 0 ? gm::kMetronomeBellKey : gm::kMetronomeClickKey;
+        job.strikes.push_back({kDrumChannel, 128, 0, key, 120, 0, 60, 0});
         jobs.push_back(job);
     }
     return jobs;

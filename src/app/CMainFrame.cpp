@@ -11,6 +11,7 @@
 #include "KeyboardLocks.h"
 #include "PrintCommands.h"
 #include "MixerCommands.h"
+#include "PracticeCommands.h"
 #include "RecentFileList.h"
 #include "TrackLabels.h"
 
@@ -101,9 +102,17 @@ CMainFrame::CMainFrame(CTabApp& app, CTabDoc& doc) : app_(app), doc_(doc)
     createShortcuts();
 
     printCommands_ = std::make_unique<PrintCommands>(app_, doc_, *scoreView, this);
-    router_.setChain({scoreView, &app_.documentCommands(), printCommands_.get(), this, &app_});
     tracksBar->setPopupFactory(
         [this](int track, QWidget* parent) { return scoreView->mixer().makePopup(track, parent); });
+    practice_ = new PracticeCommands(app_, doc_, *scoreView, this);
+    {
+        // The speed combo sits right after the loop button of the transport bar.
+        const QList<QAction*> buttons = settingsBar->actions();
+        const qsizetype loop = buttons.indexOf(action(cmd::LoopPlay));
+        QAction* after = loop >= 0 && loop + 1 < buttons.size() ? buttons[loop + 1] : nullptr;
+        practice_->addSpeedCombo(settingsBar, after, [this](int id) { runCommand(id); });
+    }
+    router_.setChain({scoreView, practice_, &app_.documentCommands(), printCommands_.get(), this, &app_});
 
     connect(scoreView, &CTabView::trackListChanged, this, &CMainFrame::rebuildTrackList);
     connect(scoreView, &CTabView::stateChanged, this, &CMainFrame::updateCommandUI);
@@ -165,8 +174,11 @@ void CMainFrame::createMenus()
         // A ticked item with a picture shows the picture pressed in.
         "QMenu::icon:checked { background: rgb(177, 204, 247); border: 1px inset rgb(90, 110, 160); }"));
 
+    std::map<std::string, QMenu*> menus;
     for (const MenuDef& def : CommandTable::menuBar()) {
-        QMenu* menu = bar->addMenu(menuText(def.title));
+        QMenu* parent = def.parent ? menus[def.parent] : nullptr;
+        QMenu* menu = parent ? parent->addMenu(menuText(def.title)) : bar->addMenu(menuText(def.title));
+        menus[def.title] = menu;
         menu->setObjectName(QString::fromUtf8(def.title).remove(QLatin1Char('&')));
         const bool isTracks = def.items.front().id == cmd::Track1;
         if (isTracks)

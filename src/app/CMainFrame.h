@@ -14,6 +14,7 @@ class PrintCommands;
 class CTabApp;
 class CTabDoc;
 class CTabView;
+class PracticeCommands;
 class QAction;
 class QLabel;
 class QMenu;
@@ -45,6 +46,7 @@ public:
     QMenu* fileMenu() const { return fileMenu_; }
     const CommandRouter& router() const { return router_; }
     PrintCommands& printCommands() { return *printCommands_; }
+    PracticeCommands& practice() const { return *practice_; }
     // The "MAJ", "NUM", "DEF" panes of the status bar.
     QLabel* lockIndicator(int index) const { return indicators_[index]; }
 
@@ -87,6 +89,7 @@ private:
     CommandRouter router_;
     std::unique_ptr<PrintCommands> printCommands_;
     std::map<int, QAction*> actions_;
+    PracticeCommands* practice_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tracksMenu_ = nullptr;
     QAction* recentEnd_ = nullptr; // separator after the recent files

@@ -108,6 +108,7 @@ void CTabView::documentUpdated()
     }
     hasCursorMeasure_ = true;
     clampCursor();
+    state_.selection.clampTo(doc_.measureCount);
     transport_->scoreReplaced();
     requestRedraw(view::kRedrawAll);
     emit trackListChanged();

@@ -91,6 +91,11 @@ public:
     // The frame's size or state changed: everything is measured again.
     void relayout();
 
+    // ---- measure selection, to loop or export ----
+    // Shift+Left (-1) and Shift+Right (+1); the cursor goes to the moving end.
+    void stepSelection(int direction);
+    void clearSelection();
+
     // ---- editing: keys, note commands, mouse ----
     // The editing core working on this view's state; tests give it their
     // own dialogs through it.
@@ -166,6 +171,10 @@ private:
     void wheel(int angleDelta);
     void afterScroll();
     void clampCursor();
+    // Shift+click: the selection reaches the measure under the point.
+    bool selectByClick(QPoint at);
+    void selectionChanged(int measureShown);
+    void paintSelection(QPainter& painter, const view::ScoreLayout& layout);
     // Repaints as an editing action asked and brings the toolbars up to date.
     void applyEdit(const edit::EditOutcome& outcome);
 

@@ -49,8 +49,15 @@ void CTabView::mouseReleaseEvent(QMouseEvent* event)
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
     }
-    edit_.scoreLoaded(loadTime());
     const QPoint at = event->position().toPoint();
+    if (button == Qt::LeftButton) {
+        if ((event->modifiers() & Qt::ShiftModifier) && selectByClick(at)) {
+            event->accept();
+            return;
+        }
+        clearSelection();
+    }
+    edit_.scoreLoaded(loadTime());
     applyEdit(edit_.mouseRelease(at.x(), at.y(), layout(), nowMs()));
     if (button == Qt::RightButton) {
         // The Effe&ts menu at the pointer, its ticks those of the beat just clicked.

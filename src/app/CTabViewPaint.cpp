@@ -157,6 +157,7 @@ void CTabView::paintEvent(QPaintEvent* event)
         const QRect band = event->rect();
         score.limitToRows(band.top(), band.bottom());
         score.paint();
+        paintSelection(painter, l);
     }
     rememberPainted(l);
     plan_.painted();

@@ -21,7 +21,8 @@ const char* kUsage =
     "Utilisation : fretlark [FICHIER]\n"
     "       fretlark --dump FICHIER\n"
     "       fretlark --convert ENTREE SORTIE\n"
-    "       fretlark --render ENTREE SORTIE.wav [--from N]\n"
+    "       fretlark --render ENTREE SORTIE.wav [--from N] [--speed POURCENTAGE] [--count-in] [--metronome]\n"
+    "       fretlark --export-midi ENTREE SORTIE.mid\n"
     "       fretlark --print ENTREE SORTIE.pdf [--paper a4|letter] [--tracks 1,2,...]\n"
     "       fretlark --snapshot ENTREE SORTIE.png [--width L] [--height H] [--zoom Z] [--background B]\n"
     "       fretlark --help | --version\n"
@@ -32,7 +33,7 @@ const char* kUsage =
     "  --print     imprime la partition dans un fichier PDF (A4 sans --paper)\n";
 
 // Modes handled by the window build, before the editor starts.
-const std::set<std::string> kOtherModes = {"--snapshot", "--render", "--print"};
+const std::set<std::string> kOtherModes = {"--snapshot", "--render", "--print", "--export-midi"};
 
 // The options Qt takes for itself, with whether a value follows.
 const std::map<std::string, bool> kQtOptions = {

@@ -77,6 +77,26 @@ enum Id : int {
     LoopPlay = 32830,
     PlayFromStart = 32833,
 
+    // practice and export (our own numbers, away from the framework's)
+    CountIn = 34100,
+    Metronome = 34101,
+    LoopSelection = 34102,
+    SpeedTrainer = 34103,
+    SelectPreviousMeasure = 34104,
+    SelectNextMeasure = 34105,
+    ExportWav = 34106,
+    ExportMidi = 34107,
+    Speed25 = 34110, // the ten speeds follow in order, to Speed150 = 34119
+    Speed50 = 34111,
+    Speed60 = 34112,
+    Speed70 = 34113,
+    Speed80 = 34114,
+    Speed90 = 34115,
+    Speed100 = 34116,
+    Speed110 = 34117,
+    Speed125 = 34118,
+    Speed150 = 34119,
+
     // editing
     InsertBeat = 32820,
     DeleteBeat = 32821,

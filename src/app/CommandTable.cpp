@@ -103,6 +103,25 @@ const std::array kCommands = {
     CommandText{MultiTrackView, "Affichage multiple / simple", "multitrack"},
     CommandText{ScrollDuringPlayback, "Défilement pendant la lecture", nullptr},
 
+    CommandText{CountIn, "Une mesure de clics avant la musique\nDécompte", nullptr},
+    CommandText{Metronome, "Un clic à chaque temps pendant la lecture\nMétronome", nullptr},
+    CommandText{LoopSelection, "Joue les mesures sélectionnées en boucle\nBoucle sur la sélection", nullptr},
+    CommandText{SpeedTrainer, "Accélère de 5 % à chaque boucle, jusqu'à 100 %\n+5 % à chaque boucle", nullptr},
+    CommandText{SelectPreviousMeasure, "Étend la sélection d'une mesure vers la gauche\nSélection", nullptr},
+    CommandText{SelectNextMeasure, "Étend la sélection d'une mesure vers la droite\nSélection", nullptr},
+    CommandText{ExportWav, "Enregistre la partition (ou la sélection) en fichier son WAV\nExporter en WAV", nullptr},
+    CommandText{ExportMidi, "Enregistre la partition en fichier MIDI\nExporter en MIDI", nullptr},
+    CommandText{Speed25, "Vitesse de lecture : 25 %", nullptr},
+    CommandText{Speed50, "Vitesse de lecture : 50 %", nullptr},
+    CommandText{Speed60, "Vitesse de lecture : 60 %", nullptr},
+    CommandText{Speed70, "Vitesse de lecture : 70 %", nullptr},
+    CommandText{Speed80, "Vitesse de lecture : 80 %", nullptr},
+    CommandText{Speed90, "Vitesse de lecture : 90 %", nullptr},
+    CommandText{Speed100, "Vitesse de lecture : 100 %", nullptr},
+    CommandText{Speed110, "Vitesse de lecture : 110 %", nullptr},
+    CommandText{Speed125, "Vitesse de lecture : 125 %", nullptr},
+    CommandText{Speed150, "Vitesse de lecture : 150 %", nullptr},
+
     CommandText{AddTrack, "Ajoute une piste à la partition\nAjouter une piste", nullptr},
     CommandText{DeleteTrack, "Supprime la piste en cours\nSupprimer cette piste", nullptr},
     CommandText{Track1, "Piste 1", nullptr},
@@ -154,6 +173,9 @@ const std::vector<MenuDef>& CommandTable::menuBar()
           {FilePrintPreview, "Aperçu a&vant impression"},
           {FilePrintSetup, "C&onfiguration de l'impression..."},
           {FileExportPdf, "E&xporter en PDF..."},
+          {S, ""},
+          {ExportWav, "Exporter en &WAV..."},
+          {ExportMidi, "Exporter en &MIDI..."},
           {S, ""},
           {FileMru1, kRecentFileText},
           {S, ""},
@@ -222,6 +244,28 @@ const std::vector<MenuDef>& CommandTable::menuBar()
           {S, ""},
           {ZoomIn, "Zoom &+"},
           {ZoomOut, "Zoom &-"}}},
+        {"&Lecture",
+         {{CountIn, "&Décompte"},
+          {Metronome, "&Métronome"},
+          {S, ""},
+          {LoopPlay, "Jouer en boucle"},
+          {LoopSelection, "&Boucle sur la sélection"},
+          {SpeedTrainer, "+5 % à chaque boucle"},
+          {S, ""},
+          {SelectPreviousMeasure, "Sélectionner la mesure précédente\tShift+Left"},
+          {SelectNextMeasure, "Sélectionner la mesure suivante\tShift+Right"}}},
+        {"&Vitesse de lecture",
+         {{Speed25, "25 %"},
+          {Speed50, "50 %"},
+          {Speed60, "60 %"},
+          {Speed70, "70 %"},
+          {Speed80, "80 %"},
+          {Speed90, "90 %"},
+          {Speed100, "100 %"},
+          {Speed110, "110 %"},
+          {Speed125, "125 %"},
+          {Speed150, "150 %"}},
+         "&Lecture"},
         {"&Affichage",
          {{ViewRhythmBar, "Rythme"},
           {ViewAttributesBar, "Effets"},
@@ -290,6 +334,7 @@ const std::vector<AcceleratorDef>& CommandTable::accelerators()
         {"Ctrl+X", Cut},           {"Alt+1", Track1},         {"Alt+2", Track2},        {"Alt+3", Track3},
         {"Alt+4", Track4},         {"Alt+5", Track5},         {"Alt+6", Track6},        {"Alt+7", Track7},
         {"Alt+8", Track8},         {"Alt+9", Track9},         {"Alt+0", Track10},       {"F5", ScoreProperties},
+        {"Shift+Left", SelectPreviousMeasure}, {"Shift+Right", SelectNextMeasure},
     };
     return keys;
 }
@@ -342,10 +387,29 @@ bool CommandTable::isCheckable(int id)
     case ViewRhythmBar: case ViewAttributesBar: case ViewSettingsBar: case ViewStandardBar: case ViewStatusBar:
     case BackgroundGreen: case BackgroundTurquoise: case BackgroundBlue: case BackgroundGrey: case BackgroundRelief:
     case ScrollDuringPlayback: case LoopPlay: case MultiTrackView:
+    case CountIn: case Metronome: case LoopSelection: case SpeedTrainer:
         return true;
     default:
-        return trackOfCommand(id) >= 0;
+        return trackOfCommand(id) >= 0 || speedOfCommand(id) > 0;
     }
+}
+
+const std::vector<int>& CommandTable::speeds()
+{
+    static const std::vector<int> percents = {25, 50, 60, 70, 80, 90, 100, 110, 125, 150};
+    return percents;
+}
+
+int CommandTable::speedOfCommand(int id)
+{
+    const int i = id - Speed25;
+    return i >= 0 && i < static_cast<int>(speeds().size()) ? speeds()[static_cast<std::size_t>(i)] : 0;
+}
+
+int CommandTable::commandOfSpeed(int percent)
+{
+    const auto it = std::find(speeds().begin(), speeds().end(), percent);
+    return it == speeds().end() ? Separator : Speed25 + static_cast<int>(it - speeds().begin());
 }
 
 int CommandTable::trackOfCommand(int id)

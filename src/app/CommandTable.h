@@ -13,6 +13,8 @@ struct MenuItemDef {
 struct MenuDef {
     const char* title;
     std::vector<MenuItemDef> items;
+    // A submenu: added at the end of the menu with this title.
+    const char* parent = nullptr;
 };
 
 // A toolbar: its object name, its title, the grid of its images and its
@@ -58,6 +60,12 @@ public:
     // Track index 0..9 of a track command, -1 for any other id.
     static int trackOfCommand(int id);
     static int commandOfTrack(int track);
+
+    // The playback speeds in percent, in menu order, and their commands.
+    static const std::vector<int>& speeds();
+    // Speed in percent of a speed command, 0 for any other id.
+    static int speedOfCommand(int id);
+    static int commandOfSpeed(int percent);
 
     static constexpr const char* kTitle = "Fretlark";
     static constexpr const char* kIdlePrompt = "Pour l'aide, appuyez sur F1";

@@ -16,4 +16,11 @@ public:
     // suggested: a full path or a bare file name to start from.
     virtual std::optional<std::string> chooseSaveAsPath(const std::vector<FileFilter>& filters,
                                                         const std::string& suggested) = 0;
+    // The save dialog of an export: its title, and the suffix a bare name gets.
+    virtual std::optional<std::string> chooseExportPath(const std::string& /*title*/,
+                                                        const std::vector<FileFilter>& filters,
+                                                        const std::string& suggested, const std::string& /*suffix*/)
+    {
+        return chooseSaveAsPath(filters, suggested);
+    }
 };

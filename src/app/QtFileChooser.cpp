@@ -70,3 +70,18 @@ std::optional<std::string> QtFileChooser::chooseSaveAsPath(const std::vector<Fil
         dialog.selectFile(start.fileName());
     return run(dialog, filters);
 }
+
+std::optional<std::string> QtFileChooser::chooseExportPath(const std::string& title,
+                                                           const std::vector<FileFilter>& filters,
+                                                           const std::string& suggested, const std::string& suffix)
+{
+    const QFileInfo start(QString::fromStdString(suggested));
+    const QString folder = start.path().isEmpty() || start.path() == QLatin1String(".") ? QDir::currentPath() : start.absolutePath();
+    QFileDialog dialog(parent_, QString::fromStdString(title), folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdString(suffix));
+    if (!suggested.empty())
+        dialog.selectFile(start.fileName());
+    return run(dialog, filters);
+}

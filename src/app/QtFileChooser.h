@@ -15,6 +15,8 @@ public:
     std::optional<std::string> chooseOpenPath(const std::vector<FileFilter>& filters) override;
     std::optional<std::string> chooseSaveAsPath(const std::vector<FileFilter>& filters,
                                                 const std::string& suggested) override;
+    std::optional<std::string> chooseExportPath(const std::string& title, const std::vector<FileFilter>& filters,
+                                                const std::string& suggested, const std::string& suffix) override;
 
 private:
     QWidget* parent_;

@@ -74,11 +74,13 @@ void TransportController::playFrom(bool fromStart)
         return; // no device or no bank: the play commands do nothing
     view::ViewState& state = view_.state();
     stopPlayback();
+    state.selection.clampTo(doc_.measureCount); // edits may have taken measures away
     PlaybackPass::Start start;
     start.measure = fromStart ? 0 : state.cursorMeasure.measure;
     start.fromStart = fromStart;
     start.cursorTrack = state.cursorTrack;
-    start.loopPlay = loopPlay_;
+    start.loopPlay = loopPlay_ || loopsSelection();
+    start.practice = practiceWithRange();
     if (fromStart) {
         state.cursorMeasure = {state.cursorTrack, 0};
         state.cursorMeasureIndex = 0;
@@ -149,6 +151,11 @@ void TransportController::poll()
         view_.showPlayPosition(shownMeasure_, 0);
         return;
     }
+    if (controller_->speedPercent() != practice_.speedPercent) {
+        // The speed trainer sped up: the menu and the combo follow.
+        practice_.speedPercent = controller_->speedPercent();
+        emit view_.stateChanged();
+    }
     const int measure = controller_->playMeasure();
     const int beat = controller_->playBeat();
     if (measure == shownMeasure_ && beat == shownBeat_)
@@ -193,7 +200,45 @@ void TransportController::goToEnd()
 void TransportController::toggleLoop()
 {
     loopPlay_ = !loopPlay_;
-    controller_->setLoopPlay(loopPlay_);
+    controller_->setLoopPlay(loopPlay_ || loopsSelection());
+    controller_->setPractice(practiceWithRange());
+}
+
+void TransportController::toggleLoopSelection()
+{
+    loopSelection_ = !loopSelection_;
+    controller_->setLoopPlay(loopPlay_ || loopsSelection());
+    controller_->setPractice(practiceWithRange());
+}
+
+bool TransportController::loopsSelection() const
+{
+    return loopSelection_ && !view_.state().selection.empty();
+}
+
+PlaybackPass::Practice TransportController::practiceWithRange() const
+{
+    PlaybackPass::Practice p = practice_;
+    const view::MeasureSelection& selection = view_.state().selection;
+    if ((loopPlay_ || loopSelection_) && !selection.empty()) {
+        p.loopFirst = selection.first();
+        p.loopLast = selection.last();
+    } else {
+        p.loopFirst = p.loopLast = -1;
+    }
+    return p;
+}
+
+void TransportController::setPractice(const PlaybackPass::Practice& practice)
+{
+    practice_ = practice;
+    controller_->setPractice(practiceWithRange());
+}
+
+void TransportController::selectionChanged()
+{
+    controller_->setLoopPlay(loopPlay_ || loopsSelection());
+    controller_->setPractice(practiceWithRange());
 }
 
 void TransportController::audition()

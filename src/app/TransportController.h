@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlaybackPass.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -33,6 +35,16 @@ public:
     void goToEnd();
     void toggleLoop();
     bool loopPlay() const { return loopPlay_; }
+    // "Boucle sur la sélection": loops the selected measures (when there are some).
+    void toggleLoopSelection();
+    bool loopSelection() const { return loopSelection_; }
+
+    // Count-in, metronome, speed and speed trainer (the range comes from the
+    // view's selection). A change reaches a performance under way.
+    const PlaybackPass::Practice& practice() const { return practice_; }
+    void setPractice(const PlaybackPass::Practice& practice);
+    // The selection changed: a loop under way takes the new range at its next turn.
+    void selectionChanged();
     bool isPlaying() const;
 
     // Plays the beat under the cursor for half a second, 8 dB down.
@@ -51,6 +63,9 @@ public:
 private:
     void poll();
     void finishedByItself();
+    // The options with the loop range of the moment.
+    PlaybackPass::Practice practiceWithRange() const;
+    bool loopsSelection() const;
 
     CTabDoc& doc_;
     CTabView& view_;
@@ -59,6 +74,8 @@ private:
     std::unique_ptr<PlaybackController> controller_;
     QTimer poller_;
     bool loopPlay_ = false;
+    bool loopSelection_ = false;
+    PlaybackPass::Practice practice_;
     bool bankWanted_ = true;
     std::vector<int> loadedSlots_;
     int shownMeasure_ = -1; // the measure the cursor was last put on by playback

@@ -18,6 +18,8 @@ int main(int argc, char** argv)
         return *code;
     if (auto code = printing::runPrintCommand(argc, argv))
         return *code;
+    if (auto code = runExportMidiCommand(argc, argv))
+        return *code;
 
     if (!DisplayCheck::reachable(argc, argv)) {
         std::cerr << "Aucun écran n'est disponible : la fenêtre de Fretlark ne peut pas s'ouvrir.\n"

@@ -65,9 +65,21 @@ bool hasVibratoMark(const CNote& n)
     return (n.vibrato & 7) != 0;
 }
 
-void placeGlide(BeatVoice& cur, int s, int steps, int length)
+// Times at normal speed stretched by the speed's scale.
+int stretch(int ms, double scale)
 {
-    length = std::min(length, 2 * cur.durationRounded / 3);
+    return static_cast<int>(std::lround(ms * scale));
+}
+
+// The beat's length as it would be at normal speed.
+int nominalLength(const BeatVoice& cur, double scale)
+{
+    return static_cast<int>(std::lround(cur.durationRounded / scale));
+}
+
+void placeGlide(BeatVoice& cur, int s, int steps, int length, double scale)
+{
+    length = std::min(stretch(length, scale), 2 * cur.durationRounded / 3);
     cur.slideSteps[s] = steps;
     cur.slideLength[s] = length;
     cur.slideDelay[s] = cur.durationRounded - length;
@@ -90,7 +102,7 @@ double vibratoFactor(int ms)
     return std::pow(2.0, depth * std::sin(2 * pi * ms / kVibratoPeriodMs) / 1200);
 }
 
-void prepareSlides(BeatVoice& cur, BeatVoice& next)
+void prepareSlides(BeatVoice& cur, BeatVoice& next, double scale)
 {
     if (!next.hasBeat || !cur.hasBeat)
         return;
@@ -103,21 +115,21 @@ void prepareSlides(BeatVoice& cur, BeatVoice& next)
             continue; // nothing played here to slide from
         const bool up = mark.technique == model::kSlideUp;
         if (mark.fret >= model::kDeadFret) {
-            placeGlide(cur, s, up ? 100 : -100, 224); // slide out of the note
+            placeGlide(cur, s, up ? 100 : -100, 224, scale); // slide out of the note
         } else if ((up && mark.fret <= from.fret) || (!up && mark.fret >= from.fret)) {
             // The mark runs against the frets: the marked note glides in from a semitone away.
             next.frequency[s] = up ? 22050.0 / ratio(1) : 22050.0 * ratio(1);
             next.slideSteps[s] = up ? 1 : -1;
             next.slideDelay[s] = 0;
-            next.slideLength[s] = 160;
+            next.slideLength[s] = stretch(160, scale);
         } else {
             const int steps = mark.fret - from.fret;
-            placeGlide(cur, s, steps, (std::abs(steps) + 10) * 16);
+            placeGlide(cur, s, steps, (std::abs(steps) + 10) * 16, scale);
         }
     }
 }
 
-void prepareBends(BeatVoice& cur, const BeatVoice& prev, CTabDoc& doc)
+void prepareBends(BeatVoice& cur, const BeatVoice& prev, CTabDoc& doc, double scale)
 {
     if (!cur.hasBeat)
         return;
@@ -136,7 +148,7 @@ void prepareBends(BeatVoice& cur, const BeatVoice& prev, CTabDoc& doc)
             continue;
         const int kind = n.bend & 15;
         const int amount = n.bend >> 4;
-        int d = cur.durationRounded;
+        int d = nominalLength(cur, scale);
         int delay = 0;
         if (kind & model::kBendBend) {
             if (hasVibratoMark(n))
@@ -163,18 +175,19 @@ void prepareBends(BeatVoice& cur, const BeatVoice& prev, CTabDoc& doc)
             delay = d <= 200 ? 10 : 66;
             cur.bendLength[s] = d <= 200 ? d - 10 : d - d / 4;
         }
-        cur.bendDelay[s] = std::min(delay, 150);
+        cur.bendDelay[s] = stretch(std::min(delay, 150), scale);
+        cur.bendLength[s] = stretch(cur.bendLength[s], scale);
     }
 }
 
-void prepareVibrato(BeatVoice& cur)
+void prepareVibrato(BeatVoice& cur, double scale)
 {
     if (!cur.hasBeat)
         return;
     for (int s = 0; s < 6; ++s) {
         const CNote& n = cur.beat.notes[s];
         const int kind = n.vibrato & 7;
-        const int d = cur.durationRounded;
+        const int d = nominalLength(cur, scale);
         if (kind & (model::kVibratoLeftHand | model::kVibratoTremoloBar)) {
             cur.vibratoKind[s] = (kind & model::kVibratoLeftHand) ? model::kVibratoLeftHand : model::kVibratoTremoloBar;
             cur.vibratoDelay[s] = d / 4;
@@ -185,6 +198,8 @@ void prepareVibrato(BeatVoice& cur)
             cur.vibratoDelay[s] = std::min(d <= 200 ? 10 : 66, 150);
             cur.vibratoLength[s] = d <= 200 ? d - 10 : d - d / 4;
         }
+        cur.vibratoDelay[s] = stretch(cur.vibratoDelay[s], scale);
+        cur.vibratoLength[s] = stretch(cur.vibratoLength[s], scale);
     }
 }
 

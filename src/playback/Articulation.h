@@ -17,10 +17,12 @@ double ratio(int n);
 // Vibrato factor for millisecond i of a note: a swing of 50 cents each way, period 180 ms.
 double vibratoFactor(int ms);
 
-// Preparation at the beat's start (pitched instruments only).
-void prepareSlides(BeatVoice& current, BeatVoice& next);
-void prepareBends(BeatVoice& current, const BeatVoice& previous, CTabDoc& doc);
-void prepareVibrato(BeatVoice& current);
+// Preparation at the beat's start (pitched instruments only). `scale`
+// stretches every time tied to the beat (1 at normal speed, 2 at half speed):
+// they are worked out as at normal speed, then stretched.
+void prepareSlides(BeatVoice& current, BeatVoice& next, double scale = 1);
+void prepareBends(BeatVoice& current, const BeatVoice& previous, CTabDoc& doc, double scale = 1);
+void prepareVibrato(BeatVoice& current, double scale = 1);
 
 // What a track remembers between calls.
 struct TrackState {

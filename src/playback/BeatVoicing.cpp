@@ -37,6 +37,20 @@ int instrumentOf(const CTabDoc& doc, int slot)
 
 } // namespace
 
+double beatLengthUnits(const CMesure& m, int beatIndex, int& tripletRun)
+{
+    const CAccord& beat = m.beats[beatIndex];
+    double units = beatUnits(beat);
+    const bool amongLastTwo = beatIndex >= m.beatCount - 2;
+    if (beat.isTriplet && !amongLastTwo) {
+        tripletRun += 2;
+    } else if (tripletRun >= 0) {
+        units *= 2 * 0.33333334f;
+        tripletRun -= 1;
+    }
+    return units;
+}
+
 void stage1(BeatVoice& next, const Context& ctx, int track, int measure, int beatIndex, int& tripletRun)
 {
     next.reset();
@@ -52,14 +66,7 @@ void stage1(BeatVoice& next, const Context& ctx, int track, int measure, int bea
     next.arpeggioLatency =
         (code == model::kDrums || code == model::kPiano) ? 0 : ctx.doc.arpeggioLatency[static_cast<std::size_t>(track)];
 
-    setDuration(next, beatUnits(beat) * ctx.msPerUnit);
-    const bool amongLastTwo = beatIndex >= m.beatCount - 2;
-    if (beat.isTriplet && !amongLastTwo) {
-        tripletRun += 2;
-    } else if (tripletRun >= 0) {
-        setDuration(next, next.durationMs * (2 * 0.33333334f));
-        tripletRun -= 1;
-    }
+    setDuration(next, beatLengthUnits(m, beatIndex, tripletRun) * ctx.msPerUnit);
     for (int s = 0; s < 6; ++s)
         next.sampleIndex[s] = SampleIndex(ctx.doc, m, beat, s, track);
 }
@@ -202,9 +209,9 @@ void stage2(BeatVoice& cur, BeatVoice& prev, BeatVoice& next, const Context& ctx
                 cur.sampleIndex[s] = prev.sampleIndex[s];
 
     if (!drums) {
-        articulation::prepareSlides(cur, next);
-        articulation::prepareBends(cur, prev, ctx.doc);
-        articulation::prepareVibrato(cur);
+        articulation::prepareSlides(cur, next, ctx.timeScale);
+        articulation::prepareBends(cur, prev, ctx.doc, ctx.timeScale);
+        articulation::prepareVibrato(cur, ctx.timeScale);
     }
 
     if (ctx.doc.tripletFeel && next.hasBeat && cur.beat.durationCode == 3 && next.beat.durationCode == 3 &&

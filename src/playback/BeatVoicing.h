@@ -2,6 +2,7 @@
 
 #include "BeatVoice.h"
 
+class CMesure;
 class CTabDoc;
 class ISoundEngine;
 
@@ -17,7 +18,13 @@ struct Context {
     CTabDoc& doc;
     ISoundEngine& engine;
     double msPerUnit = 0;
+    double timeScale = 1; // 100 / the playback speed in percent
 };
+
+// Length in units of beat `beatIndex` of a measure. A triplet mark (not on
+// the last two beats) also shortens the two beats after it to two thirds:
+// `tripletRun` carries that from beat to beat, across measures.
+double beatLengthUnits(const CMesure& measure, int beatIndex, int& tripletRun);
 
 // Prepares `next` for beat `beatIndex` of measure `measure` of `track`.
 void stage1(BeatVoice& next, const Context& ctx, int track, int measure, int beatIndex, int& tripletRun);

@@ -59,8 +59,18 @@ void PlaybackController::setLoopPlay(bool on)
     loopRequest_.store(on ? 1 : 0);
 }
 
+void PlaybackController::setPractice(const PlaybackPass::Practice& practice)
+{
+    std::lock_guard<std::recursive_mutex> lock(scoreLock_);
+    if (!pass_.isPlaying())
+        return;
+    pass_.setPractice(practice, placed_ ? lastNow_ : 0);
+    publish();
+}
+
 void PlaybackController::publish()
 {
+    speed_.store(pass_.speedPercent(), std::memory_order_relaxed);
     measure_.store(pass_.playMeasure(), std::memory_order_relaxed);
     beat_.store(pass_.playBeat(), std::memory_order_relaxed);
     playing_.store(pass_.isPlaying(), std::memory_order_release);
@@ -90,6 +100,7 @@ void PlaybackController::onTick(double now)
     const int jump = jumpRequest_.exchange(-1);
     if (jump >= 0)
         pass_.jumpTo(jump, now);
+    lastNow_ = now;
     pass_.tick(now);
     if (!pass_.isPlaying() && pass_.endedByItself())
         ended_ = true;

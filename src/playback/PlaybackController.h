@@ -24,6 +24,10 @@ public:
     void stop();
     void requestJump(int measure);
     void setLoopPlay(bool on);
+    // New practice options for the performance under way.
+    void setPractice(const PlaybackPass::Practice& practice);
+    // The speed the music plays at now (the speed trainer raises it).
+    int speedPercent() const { return speed_.load(std::memory_order_relaxed); }
 
     bool isPlaying() const { return playing_.load(std::memory_order_acquire); }
     int playMeasure() const { return measure_.load(std::memory_order_relaxed); }
@@ -51,4 +55,6 @@ private:
     std::atomic<bool> ended_{false};
     std::atomic<int> measure_{0};
     std::atomic<int> beat_{0};
+    std::atomic<int> speed_{100};
+    double lastNow_ = 0; // clock of the last pass, under the score lock
 };

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
-PlaybackPass::PlaybackPass(CTabDoc& doc, ISoundEngine& engine) : doc_(doc), engine_(engine), renderer_(engine) {}
+PlaybackPass::PlaybackPass(CTabDoc& doc, ISoundEngine& engine)
+    : doc_(doc), engine_(engine), renderer_(engine), repeats_(doc)
+{
+}
 
 const CMesure& PlaybackPass::measureOf(int track, int m) const
 {
@@ -22,34 +25,49 @@ int PlaybackPass::instrumentOfTrack(int t) const
     return doc_.instrumentOfTrack(t);
 }
 
-bool PlaybackPass::hasRepeatEnd(int m) const
+bool PlaybackPass::loopsRange() const
 {
-    const int flags = measureOf(0, m).flags;
-    return (flags & model::kFlagRepeatEnd) != 0 && (flags >> 5) >= 1;
+    return loopPlay_ && loopFirst_ >= 0 && loopFirst_ <= loopLast_ && loopLast_ < doc_.measureCount;
 }
 
-int PlaybackPass::repeatCount(int m) const
+int PlaybackPass::repeatTarget(int m) const
 {
-    return measureOf(0, m).flags >> 5;
+    const int target = repeats_.repeatStartAtOrBefore(m);
+    // A repeat start before the looped range would leave it: the range's first measure stands in.
+    if (loopsRange() && m >= loopFirst_ && m <= loopLast_)
+        return std::max(target, loopFirst_);
+    return target;
 }
 
 bool PlaybackPass::repeatsAgain(int m) const
 {
-    return hasRepeatEnd(m) && repeatsOwed_[static_cast<std::size_t>(m)] != 0;
+    return repeats_.repeatsAgain(m);
 }
 
-int PlaybackPass::repeatStartAtOrBefore(int m) const
+int PlaybackPass::measureAfter(int m, bool* restarts) const
 {
-    for (int i = m; i > 0; --i)
-        if (measureOf(cursorTrack_, i).flags & model::kFlagRepeatStart)
-            return i;
-    return 0;
+    if (restarts)
+        *restarts = false;
+    if (repeatsAgain(m))
+        return repeatTarget(m);
+    const bool loops = loopsRange() && m == loopLast_;
+    if (!loops && m == endMeasure_)
+        return -1;
+    if (!loops && m < doc_.measureCount - 1)
+        return m + 1;
+    if (!loopPlay_)
+        return -1;
+    if (restarts)
+        *restarts = true;
+    return loopsRange() ? loopFirst_ : 0;
 }
 
 void PlaybackPass::setTempoFrom(int m)
 {
     const int tempo = std::max(1, measureOf(cursorTrack_, m).tempo);
-    msPerUnit_ = 60000.0 / (tempo * 48.0);
+    // The speed slows the beat clock, never the samples.
+    msPerUnit_ = 60000.0 / (tempo * 48.0) * 100.0 / speedPercent_;
+    timedSpeed_ = speedPercent_;
     const CMesure& sig = measureOf(0, m);
     const int units = sig.denominator > 0 ? sig.numerator * 192 / sig.denominator : 192;
     measureDurationMs_ = units * msPerUnit_;
@@ -61,11 +79,21 @@ bool PlaybackPass::start(const Start& request, double now)
         return false;
     cursorTrack_ = std::clamp(request.cursorTrack, 0, doc_.trackCount - 1);
     loopPlay_ = request.loopPlay;
+    const Practice& p = request.practice;
+    countIn_ = p.countIn;
+    metronome_ = p.metronome;
+    trainer_ = p.speedTrainer;
+    speedPercent_ = std::clamp(p.speedPercent, kMinSpeed, kMaxSpeed);
+    loopFirst_ = p.loopFirst;
+    loopLast_ = p.loopLast;
+    endMeasure_ = request.endMeasure;
     for (int t = 0; t < doc_.trackCount; ++t)
         if (doc_.tracks[static_cast<std::size_t>(t)].GetSize() < doc_.measureCount)
             return false;
 
     int m = request.fromStart ? 0 : request.measure;
+    if (loopsRange())
+        m = loopFirst_;
     if (m < 0 || m >= doc_.measureCount)
         m = 0;
     auto everyTrackHasABeat = [&](int mm) {
@@ -84,10 +112,11 @@ bool PlaybackPass::start(const Start& request, double now)
     engine_.StopAll();
     startMeasure_ = measureIndex_ = m;
     repeatsLeft_ = -1;
-    repeatTarget_ = repeatStartAtOrBefore(m);
+    repeats_ = RepeatWalk(doc_, cursorTrack_);
+    repeatTarget_ = repeatTarget(m);
     setTempoFrom(m);
     tracks_.assign(static_cast<std::size_t>(doc_.trackCount), TrackPlay{});
-    voicing::Context ctx{doc_, engine_, msPerUnit_};
+    voicing::Context ctx{doc_, engine_, msPerUnit_, 100.0 / timedSpeed_};
     for (int t = 0; t < doc_.trackCount; ++t) {
         TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
         for (BeatVoice& r : tp.records) {
@@ -98,10 +127,9 @@ bool PlaybackPass::start(const Start& request, double now)
         voicing::stage1(tp.records[static_cast<std::size_t>(tp.next)], ctx, t, m, 0, tp.tripletRun);
         tp.trackStart = now;
     }
-    repeatsOwed_.assign(static_cast<std::size_t>(doc_.measureCount), -1);
-    if (hasRepeatEnd(m)) {
-        repeatsLeft_ = repeatCount(m);
-        repeatsOwed_[static_cast<std::size_t>(m)] = repeatsLeft_;
+    if (repeats_.hasRepeatEnd(m)) {
+        repeats_.arm(m);
+        repeatsLeft_ = repeats_.repeatCount(m);
     }
     endCount_ = 0;
     stopRequested_ = false;
@@ -111,41 +139,112 @@ bool PlaybackPass::start(const Start& request, double now)
     renderer_.reset();
     playMeasure_ = m;
     playBeat_ = 0;
+    countingIn_ = false;
+    clickCount_ = clickNext_ = 0;
+    clickedMeasure_ = -1e300;
+    if (countIn_) {
+        // One measure of clicks in the first measure's metre and tempo, then the music.
+        scheduleClicks(now, m, now);
+        countingIn_ = true;
+        shiftClock(measureDurationMs_);
+        clickStart_ = now;
+        clickedMeasure_ = -1e300;
+    }
     return true;
+}
+
+void PlaybackPass::setPractice(const Practice& p, double now)
+{
+    countIn_ = p.countIn;
+    trainer_ = p.speedTrainer;
+    speedPercent_ = std::clamp(p.speedPercent, kMinSpeed, kMaxSpeed);
+    loopFirst_ = p.loopFirst;
+    loopLast_ = p.loopLast;
+    if (p.metronome != metronome_) {
+        metronome_ = p.metronome;
+        if (!countingIn_) {
+            clickCount_ = clickNext_ = 0;
+            clickedMeasure_ = -1e300;
+            if (metronome_ && playing_ && now >= measureStart_)
+                scheduleClicks(measureStart_, measureIndex_, now); // from the next beat of this measure
+        }
+    }
+}
+
+void PlaybackPass::scheduleClicks(double from, int measure, double now)
+{
+    const CMesure& sig = measureOf(0, measure);
+    const int denominator = sig.denominator > 0 ? sig.denominator : 4;
+    clickStart_ = from;
+    clickBeatMs_ = 192.0 / denominator * msPerUnit_;
+    clickCount_ = std::clamp(sig.numerator, 1, 64);
+    clickNext_ = 0;
+    while (clickNext_ < clickCount_ && clickStart_ + clickNext_ * clickBeatMs_ < now - 0.5)
+        ++clickNext_;
+    clickedMeasure_ = measureStart_;
+}
+
+void PlaybackPass::clickTick(double now)
+{
+    if (countingIn_ && clickNext_ >= clickCount_ && now >= measureStart_ - 0.5)
+        countingIn_ = false;
+    if (!countingIn_ && metronome_ && !stopRequested_ && clickedMeasure_ != measureStart_ && now >= measureStart_ - 0.5)
+        scheduleClicks(measureStart_, measureIndex_, now);
+    while (clickNext_ < clickCount_ && now >= clickStart_ + clickNext_ * clickBeatMs_ - 0.5) {
+        const int sound = clickNext_ == 0 ? ISoundEngine::kClickAccent : ISoundEngine::kClickBeat;
+        engine_.SetVolume(ISoundEngine::kMetronomeSlot, sound, clickNext_ == 0 ? kAccentLevel : kBeatLevel);
+        engine_.PostStart(ISoundEngine::kMetronomeSlot, sound);
+        ++clickNext_;
+    }
+}
+
+void PlaybackPass::restartLoop(int first)
+{
+    repeatsLeft_ = -1;
+    repeats_.restart();
+    if (trainer_ && speedPercent_ < 100)
+        speedPercent_ = std::min(100, speedPercent_ + kTrainerStep);
+    if (countIn_) {
+        // The clicks fill the gap between the end of the pass and its new start.
+        setTempoFrom(first);
+        scheduleClicks(measureStart_, first, measureStart_);
+        countingIn_ = true;
+        measureStart_ += measureDurationMs_;
+    }
 }
 
 void PlaybackPass::advanceMeasure(double now)
 {
     measureStart_ = measureDurationMs_ > 0 ? measureStart_ + measureDurationMs_ : now;
     const int ending = measureIndex_;
+    const int speedBefore = timedSpeed_;
+    const double old = msPerUnit_;
+    bool restarts = false;
+    const int following = measureAfter(ending, &restarts);
     if (repeatsAgain(ending)) {
-        int& owed = repeatsOwed_[static_cast<std::size_t>(ending)];
-        if (owed == -1)
-            owed = repeatCount(ending);
-        repeatsLeft_ = --owed;
-        measureIndex_ = repeatStartAtOrBefore(ending);
+        repeatsLeft_ = repeats_.takeRepeat(ending);
+        measureIndex_ = following;
     } else {
-        if (hasRepeatEnd(ending))
+        if (repeats_.hasRepeatEnd(ending))
             repeatsLeft_ = -1;
-        if (ending < doc_.measureCount - 1) {
-            ++measureIndex_;
-        } else if (loopPlay_) {
-            measureIndex_ = 0;
-            repeatsLeft_ = -1;
-            std::fill(repeatsOwed_.begin(), repeatsOwed_.end(), -1);
-        } else {
+        if (following < 0) {
             measureIndex_ = 0;
             ++endCount_;
             stopRequested_ = true;
+        } else {
+            measureIndex_ = following;
+            if (restarts)
+                restartLoop(following);
         }
     }
     if (endCount_ != 0)
         return;
     if (measureOf(cursorTrack_, measureIndex_).flags & model::kFlagRepeatStart)
         repeatTarget_ = measureIndex_;
-    const double old = msPerUnit_;
     setTempoFrom(measureIndex_);
-    const bool rescale = std::floor(old) != std::floor(msPerUnit_);
+    // A new speed always retimes the beat prepared ahead; a tempo change only
+    // when it moves the unit by a whole millisecond.
+    const bool rescale = speedPercent_ != speedBefore || std::floor(old) != std::floor(msPerUnit_);
     for (TrackPlay& tp : tracks_) {
         tp.beatIndex = 0;
         tp.measureDone = false;
@@ -171,7 +270,7 @@ void PlaybackPass::rotate(int t, double startTime, double now)
         // The beat prepared ahead is not the one that starts now (a jump, or a
         // track whose beats outlast the measure): prepare the right one.
         if (measureOf(t, measureIndex_).beatCount > 0) {
-            voicing::Context ctx{doc_, engine_, msPerUnit_};
+            voicing::Context ctx{doc_, engine_, msPerUnit_, 100.0 / timedSpeed_};
             voicing::stage1(oldNext, ctx, t, measureIndex_, 0, tp.tripletRun);
         } else {
             oldNext.reset();
@@ -222,7 +321,7 @@ void PlaybackPass::voice(int t)
     BeatVoice& cur = tp.records[static_cast<std::size_t>(tp.cur)];
     BeatVoice& prev = tp.records[static_cast<std::size_t>(tp.prev)];
     BeatVoice& reused = tp.records[static_cast<std::size_t>(tp.next)];
-    voicing::Context ctx{doc_, engine_, msPerUnit_};
+    voicing::Context ctx{doc_, engine_, msPerUnit_, 100.0 / timedSpeed_};
     const int instrument = instrumentOfTrack(t);
 
     const double inMeasure = std::max(0.0, tp.trackStart - measureStart_);
@@ -238,14 +337,8 @@ void PlaybackPass::voice(int t)
     int nm = measureIndex_;
     bool hasNext = true;
     if (tp.measureDone) {
-        if (repeatsAgain(measureIndex_))
-            nm = repeatStartAtOrBefore(measureIndex_);
-        else if (measureIndex_ < doc_.measureCount - 1)
-            nm = measureIndex_ + 1;
-        else if (loopPlay_)
-            nm = 0;
-        else
-            hasNext = false;
+        nm = measureAfter(measureIndex_);
+        hasNext = nm >= 0;
     }
     const int nb = tp.measureDone ? 0 : tp.beatIndex;
     if (hasNext && nb < measureOf(t, nm).beatCount)
@@ -271,12 +364,15 @@ void PlaybackPass::tick(double now)
         return;
     if (now - measureStart_ >= measureDurationMs_)
         advanceMeasure(now);
+    clickTick(now);
 
     for (int t = 0; t < static_cast<int>(tracks_.size()); ++t) {
         TrackPlay& tp = tracks_[static_cast<std::size_t>(t)];
         // A late pass may owe several short beats; take them in order.
         for (int guard = 0; guard < 16; ++guard) {
             if (tp.forced) {
+                if (now < tp.forcedStart - 0.5)
+                    break; // a count-in before the measure: the last beat rings on
                 rotate(t, tp.forcedStart, now);
                 continue;
             }
@@ -311,7 +407,9 @@ void PlaybackPass::jumpTo(int measure, double now)
     setTempoFrom(measure);
     measureStart_ = now;
     repeatsLeft_ = -1;
-    std::fill(repeatsOwed_.begin(), repeatsOwed_.end(), -1); // the user starts the repeats over
+    repeats_.restart(); // the user starts the repeats over
+    countingIn_ = false;
+    clickCount_ = clickNext_ = 0;
     if (measureOf(cursorTrack_, measure).flags & model::kFlagRepeatStart)
         repeatTarget_ = measure;
     for (TrackPlay& tp : tracks_) {
@@ -327,6 +425,8 @@ void PlaybackPass::jumpTo(int measure, double now)
 void PlaybackPass::shiftClock(double delta)
 {
     measureStart_ += delta;
+    clickStart_ += delta;
+    clickedMeasure_ += delta;
     for (TrackPlay& tp : tracks_) {
         tp.trackStart += delta;
         tp.forcedStart += delta;

@@ -2,6 +2,7 @@
 
 #include "Articulation.h"
 #include "BeatVoice.h"
+#include "RepeatWalk.h"
 
 #include <array>
 #include <vector>
@@ -17,11 +18,30 @@ class PlaybackPass {
 public:
     PlaybackPass(CTabDoc& doc, ISoundEngine& engine);
 
+    // What a guitarist practises with: none of it changes the score.
+    struct Practice {
+        bool countIn = false;   // one measure of clicks before the music (and before each loop pass)
+        bool metronome = false; // a click on every beat
+        int speedPercent = 100; // scales every tempo; samples keep their own rate
+        // With loop play, the measures played over and over (-1: the whole score).
+        int loopFirst = -1;
+        int loopLast = -1;
+        bool speedTrainer = false; // +5 % after each loop pass, up to 100 %
+    };
+    static constexpr int kMinSpeed = 25;
+    static constexpr int kMaxSpeed = 150;
+    static constexpr int kTrainerStep = 5;
+    // Level of the clicks, in hundredths of a decibel.
+    static constexpr int kAccentLevel = 0;
+    static constexpr int kBeatLevel = -300;
+
     struct Start {
         int measure = 0;        // the cursor's measure
         bool fromStart = false; // "Lecture à partir du début"
         int cursorTrack = 0;
         bool loopPlay = false;
+        int endMeasure = -1; // the performance ends after this measure (-1: at the score's end)
+        Practice practice;
     };
 
     // Prepares a performance starting at `now`. False when nothing can play
@@ -38,6 +58,13 @@ public:
     void jumpTo(int measure, double now);
 
     void setLoopPlay(bool on) { loopPlay_ = on; }
+    // Practice options changed while playing: the metronome and count-in act
+    // at once, a new speed from the next measure, a new range at the end of
+    // the current pass.
+    void setPractice(const Practice& practice, double now);
+    int speedPercent() const { return speedPercent_; }
+    // Clock time at which the music (after a count-in) starts or restarts.
+    double musicStart() const { return measureStart_; }
 
     // Moves every clock of the performance by `delta` ms (a start prepared
     // before the audio clock is known is placed on it at the first pass).
@@ -80,11 +107,14 @@ private:
     void advanceMeasure(double now);
     void rotate(int t, double startTime, double now);
     void voice(int t);
-    int repeatStartAtOrBefore(int m) const;
-    bool hasRepeatEnd(int m) const;
-    int repeatCount(int m) const;
-    // Whether leaving measure m goes back to its repeat start.
+    bool loopsRange() const;
     bool repeatsAgain(int m) const;
+    int repeatTarget(int m) const;
+    // Where the music goes after measure m: -1 at the end, `restarts` set when it loops.
+    int measureAfter(int m, bool* restarts = nullptr) const;
+    void restartLoop(int first);
+    void scheduleClicks(double from, int measure, double now);
+    void clickTick(double now);
     void finish(bool byItself);
 
     CTabDoc& doc_;
@@ -104,9 +134,23 @@ private:
     double msPerUnit_ = 0;
     int repeatTarget_ = 0;
     int repeatsLeft_ = -1;
-    // Passes still owed by each repeat end: -1 not reached yet, 0 done. One
-    // counter per repeat end, so endings that share a start cannot loop forever.
-    std::vector<int> repeatsOwed_;
+    RepeatWalk repeats_;
+
+    bool countIn_ = false;
+    bool metronome_ = false;
+    bool trainer_ = false;
+    int speedPercent_ = 100;
+    int timedSpeed_ = 100; // the speed msPerUnit_ was worked out with
+    int loopFirst_ = -1;
+    int loopLast_ = -1;
+    int endMeasure_ = -1;
+    // The clicks being played: a measure's beats from clickStart_.
+    double clickStart_ = 0;
+    double clickBeatMs_ = 0;
+    int clickCount_ = 0;
+    int clickNext_ = 0;
+    bool countingIn_ = false;
+    double clickedMeasure_ = -1e300; // measureStart_ whose beats were clicked
     int endCount_ = 0;
     int playMeasure_ = 0;
     int playBeat_ = 0;

@@ -296,6 +296,8 @@ int CSoundEngine::instrumentOfSlot(int slot) const
 
 bool CSoundEngine::hasBuffer(int slot, int index) const
 {
+    if (slot == kMetronomeSlot)
+        return (index == kClickAccent || index == kClickBeat) && mixer_->hasSample(slot, index);
     return index >= 0 && index < countOf(instrumentOfSlot(slot)) && mixer_->hasSample(slot, index);
 }
 
@@ -350,16 +352,35 @@ bool CSoundEngine::LoadBank(std::span<const int> slotInstrument, int slotCount)
         clearEffects(s);
     }
     std::array<std::vector<std::shared_ptr<const sound::SampleData>>, 8> decoded;
-    // The ring addresses 16 slots; a score never uses more than its ten tracks.
-    for (int slot = 0; slot < std::min(slotCount, kSlotLimit); ++slot) {
+    // The ring addresses 16 slots, the last of them the metronome's; a score
+    // rarely uses more than its ten tracks.
+    for (int slot = 0; slot < std::min(slotCount, kScoreSlotLimit); ++slot) {
         const int code = slotInstrument[static_cast<std::size_t>(slot)];
         if (code < 0 || code >= 8)
             continue;
         if (!loadSlotSamples(slot, code, decoded))
             return false;
     }
+    loadMetronome();
     bankReady_ = true;
     return true;
+}
+
+void CSoundEngine::loadMetronome()
+{
+    // Without its clicks the metronome stays silent; the music still plays.
+    std::vector<std::uint8_t> buffer(kBufferBytes);
+    for (int index : {kClickAccent, kClickBeat}) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%.2d.wav", index);
+        CWave wave;
+        WaveFormat format;
+        if (!wave.Open(root_ + "res/" + kMetronomeFolder + "/" + name) || !wave.GetFormat(format))
+            continue;
+        const std::uint32_t count = wave.ReadData(buffer.data(), kBufferBytes);
+        if (auto sample = sound::makeSample(format, buffer.data(), count, kBufferBytes))
+            mixer_->install(kMetronomeSlot, index, std::move(sample));
+    }
 }
 
 void CSoundEngine::LoadSlot(int slot, std::span<const int> slotInstrument)
@@ -375,7 +396,7 @@ void CSoundEngine::LoadSlot(int slot, std::span<const int> slotInstrument)
         slotCodes_[static_cast<std::size_t>(s)].store(slotInstrument[static_cast<std::size_t>(s)],
                                                      std::memory_order_relaxed);
     slotTableCount_ = count;
-    if (slot >= kSlotLimit)
+    if (slot >= kScoreSlotLimit)
         return;
     clearEffects(slot);
     mixer_->clearSlot(slot);

@@ -44,6 +44,9 @@ public:
     // Samples per instrument code 0..7 (7 has none).
     static constexpr std::array<int, 8> sampleCount{52, 52, 44, 30, 52, 52, 52, 0};
     static const std::array<const char*, 8> kInstrumentFolders;
+    static constexpr const char* kMetronomeFolder = "metronome";
+    // Slots the score may use: the last one belongs to the metronome.
+    static constexpr int kScoreSlotLimit = kMetronomeSlot;
 
     // No audio device: this, then the audio library's reason on the next line.
     static constexpr const char* kDeviceProblem =
@@ -144,6 +147,7 @@ public:
     static constexpr int kIdleGraceMs = 3000;
 
 private:
+    void loadMetronome();
     bool loadSlotSamples(int slot, int instrument,
                          std::array<std::vector<std::shared_ptr<const sound::SampleData>>, 8>& decoded);
     void report(const std::string& text) const;

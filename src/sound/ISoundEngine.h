@@ -7,6 +7,12 @@
 // Slots are the score's instrument slots; indexes are sample indexes.
 class ISoundEngine {
 public:
+    // The metronome's two sounds live in a slot of their own, after the
+    // score's slots: index 0 accents the first beat, index 1 the others.
+    static constexpr int kMetronomeSlot = 15;
+    static constexpr int kClickAccent = 0;
+    static constexpr int kClickBeat = 1;
+
     virtual ~ISoundEngine() = default;
 
     // The bank is loaded and an output exists: playback may start.

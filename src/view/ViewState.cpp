@@ -60,6 +60,7 @@ void ViewState::resetForNewScore()
     cursorMeasure = {0, 0};
     cursorMeasureIndex = 0;
     cursorBeat = 0;
+    selection.clear();
     firstLine = 0;
     scrollPosition = 0;
     cursorMovedInMeasure = false;

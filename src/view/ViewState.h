@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MeasureSelection.h"
 #include "ModelConstants.h"
 
 #include <array>
@@ -56,6 +57,7 @@ struct ViewState {
     int cursorMeasureIndex = 0;
     int cursorBeat = 0;
     int cursorString = 3;
+    MeasureSelection selection;
 
     // ---- settings ----
     int zoomPercent = 100;

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QShortcut>
+#include <QWidgetAction>
 #include <QToolButton>
 
 #include <memory>
@@ -27,7 +28,8 @@ const std::vector<std::pair<std::string, Items>> kMenus = {
     {"&Fichier",
      {{57600, "&Nouveau\tCtrl+N"}, {57601, "&Ouvrir...\tCtrl+O"}, {57603, "&Enregistrer\tCtrl+S"},
       {57604, "En&registrer sous..."}, {57607, "&Imprimer...\tCtrl+P"}, {57609, "Aperçu a&vant impression"},
-      {57606, "C&onfiguration de l'impression..."}, {32920, "E&xporter en PDF..."}, {57616, "Fichier récent"}, {57665, "&Quitter"}}},
+      {57606, "C&onfiguration de l'impression..."}, {32920, "E&xporter en PDF..."}, {34106, "Exporter en &WAV..."},
+      {34107, "Exporter en &MIDI..."}, {57616, "Fichier récent"}, {57665, "&Quitter"}}},
     {"&Edition",
      {{57643, "Impossible d'annuler\tCtrl+Z"}, {57644, "Impossible de rétablir\tCtrl+Y"},
       {32873, "&Propriétés de la partition\tF5"}, {32860, "&Insérer une mesure"}, {32848, "&Ajouter une piste"},
@@ -45,6 +47,10 @@ const std::vector<std::pair<std::string, Items>> kMenus = {
      {{32859, "Défilement pendant la lecture"}, {32871, "Affichage &Multi-Partitions"}, {32810, "&Tempo"},
       {32808, "&Signature"}, {32834, "&Volumes"}, {32803, "&Capodastre"}, {32866, "&Accorder l'instrument"},
       {32874, "Ajuster les &effets"}, {32812, "Zoom &+"}, {32814, "Zoom &-"}}},
+    {"&Lecture",
+     {{34100, "&Décompte"}, {34101, "&Métronome"}, {32830, "Jouer en boucle"}, {34102, "&Boucle sur la sélection"},
+      {34103, "+5 % à chaque boucle"}, {34104, "Sélectionner la mesure précédente\tShift+Left"},
+      {34105, "Sélectionner la mesure suivante\tShift+Right"}, {0, "&Vitesse de lecture"}}},
     {"&Affichage",
      {{32801, "Rythme"}, {32802, "Effets"}, {32809, "Réglages"}, {59392, "&Outils standards"},
       {59393, "Barre d'é&tat"}, {32884, "Fond Vert"}, {32885, "Fond Turquoise"}, {32886, "Fond Bleu"},
@@ -100,11 +106,11 @@ TEST_F(WindowTest, MenusMatchTheResourceTable)
     }
     // The '&' of "Bend & Release" is shown, not taken as a mnemonic.
     EXPECT_EQ(frame().action(32791)->text(), QStringLiteral("Bend && Release\tE"));
-    // Groups are parted by separators (the file menu has four groups).
+    // Groups are parted by separators (the file menu has four groups, and the exports).
     int separators = 0;
     for (const QAction* a : menus[0]->menu()->actions())
         separators += a->isSeparator();
-    EXPECT_EQ(separators, 3);
+    EXPECT_EQ(separators, 4);
 }
 
 TEST_F(WindowTest, ToolbarsHoldTheirCommandsInOrder)
@@ -127,7 +133,8 @@ TEST_F(WindowTest, ToolbarsHoldTheirCommandsInOrder)
         {frame().settingsBar,
          "Réglages et lecture",
          {34, 28},
-         {32815, 32833, 32816, 0,     32818, 32817, 32830, 0,     32857, 32808, 32810,
+         // The speed combo (a widget, no command) follows the loop button.
+         {32815, 32833, 32816, 0,     32818, 32817, 32830, 0, 0,  32857, 32808, 32810,
           32843, 32844, 0,     32834, 32803, 32866, 32874, 0,     32812, 32814, 32871}},
     };
     for (const Expected& e : bars) {
@@ -136,7 +143,7 @@ TEST_F(WindowTest, ToolbarsHoldTheirCommandsInOrder)
         EXPECT_EQ(e.bar->iconSize(), e.images) << e.title;
         EXPECT_EQ(buttonsOf(e.bar), e.buttons) << e.title;
         for (const QAction* a : e.bar->actions()) {
-            if (a->isSeparator())
+            if (a->isSeparator() || qobject_cast<const QWidgetAction*>(a))
                 continue;
             // Our own drawing at the bar's grid size, a tip and a prompt.
             EXPECT_FALSE(a->icon().isNull()) << a->data().toInt();
@@ -318,7 +325,9 @@ TEST_F(WindowTest, AcceleratorTableIsComplete)
         {"Ctrl+P", 57607},    {"Ctrl+S", 57603},    {"Ctrl+V", 32846},    {"Shift+Ins", 32846}, {"Ctrl+C", 32845},
         {"Ctrl+Ins", 32845},  {"Shift+Del", 32847}, {"Ctrl+X", 32847},    {"Alt+1", 32835},     {"Alt+2", 32836},
         {"Alt+3", 32837},     {"Alt+4", 32838},     {"Alt+5", 32839},     {"Alt+6", 32840},     {"Alt+7", 32841},
-        {"Alt+8", 32842},     {"Alt+9", 32861},     {"Alt+0", 32862},     {"F5", 32873}};
+        {"Alt+8", 32842},     {"Alt+9", 32861},     {"Alt+0", 32862},     {"F5", 32873},
+        // Ours: the measure selection.
+        {"Shift+Left", 34104}, {"Shift+Right", 34105}};
     std::multiset<std::pair<std::string, int>> bound;
     for (const QShortcut* s : frame().findChildren<QShortcut*>())
         bound.emplace(s->key().toString().toStdString(), s->property("command").toInt());

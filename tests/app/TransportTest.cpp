@@ -18,20 +18,7 @@ protected:
     {
         WindowTest::SetUp();
         const std::string path = dir.file("quick.tbf");
-        // Four measures of eighths at 240: an eighth lasts 125 ms.
-        writeScore(path, [](CTabDoc& d) {
-            d.measureCount = 4;
-            for (int m = 0; m < 4; ++m) {
-                CMesure& ms = d.tracks[0][m];
-                ms.tempo = 240;
-                resetMeasureBeats(ms, 8);
-                ms.beatCount = 8;
-                for (int b = 0; b < 8; ++b) {
-                    ms.beats[b].durationCode = 3;
-                    ms.beats[b].notes[0].fret = b;
-                }
-            }
-        });
+        writeEighths(path, 4);
         ASSERT_TRUE(start({QString::fromStdString(path)}));
         view().transport().ensureBank();
         ASSERT_TRUE(view().transport().engine().isReady()) << "the sample bank did not load";

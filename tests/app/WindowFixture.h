@@ -55,6 +55,24 @@ protected:
         ASSERT_TRUE(d.OnSaveDocument(path));
     }
 
+    // A score of `measures` measures of eighths at 240 (an eighth lasts 125 ms).
+    static void writeEighths(const std::string& path, int measures)
+    {
+        writeScore(path, [measures](CTabDoc& d) {
+            d.measureCount = measures;
+            for (int m = 0; m < measures; ++m) {
+                CMesure& ms = d.tracks[0][m];
+                ms.tempo = 240;
+                resetMeasureBeats(ms, 8);
+                ms.beatCount = 8;
+                for (int b = 0; b < 8; ++b) {
+                    ms.beats[b].durationCode = 3;
+                    ms.beats[b].notes[0].fret = b;
+                }
+            }
+        });
+    }
+
     TempDir dir;
     ScriptedPrompter prompter;
     ScriptedFileChooser chooser;

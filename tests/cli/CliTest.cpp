@@ -1,4 +1,6 @@
 #include "CTabDoc.h"
+#include "MidiReader.h"
+#include "ScriptedPrompter.h"
 #include "Pagination.h"
 #include "PdfInfo.h"
 #include "ScoreFactory.h"
@@ -6,6 +8,9 @@
 #include "TempDir.h"
 
 #include <QRect>
+
+#include <cmath>
+#include <cstdlib>
 
 #include <array>
 #include <cstdio>
@@ -228,4 +233,129 @@ TEST(Cli, UnknownOptionsExitTwoWithTheUsage)
         EXPECT_NE(r.err.find("Utilisation : fretlark"), std::string::npos) << args;
         EXPECT_TRUE(r.out.empty());
     }
+}
+
+TEST(Cli, RenderTakesThePracticeOptions)
+{
+    TempDir dir;
+    const std::string normal = dir.file("normal.wav");
+    const std::string slow = dir.file("slow.wav");
+    ASSERT_EQ(run("--render " + quote(kExample) + " " + quote(normal)).code, 0);
+    CliRun r = run("--render " + quote(kExample) + " " + quote(slow) + " --speed 50 --count-in --metronome");
+    ASSERT_EQ(r.code, 0) << r.err;
+    // Half speed and one more measure: more than twice as long.
+    EXPECT_GT(TempDir::read(slow).size(), 2 * TempDir::read(normal).size());
+
+    CliRun bad = run("--render " + quote(kExample) + " " + quote(slow) + " --speed 300");
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("25 et 150"), std::string::npos);
+}
+
+namespace {
+
+// Left channel of a 16-bit WAV file as written by FluidSynth (no bounds beyond the data).
+std::vector<float> wavLeft(const std::string& bytes, int& rate, int& channels)
+{
+    std::vector<float> out;
+    std::size_t p = 12;
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(bytes[at])) | std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 | std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+    };
+    while (p + 8 <= bytes.size()) {
+        const std::string id = bytes.substr(p, 4);
+        const std::uint32_t len = u32(p + 4);
+        if (id == "fmt " && p + 24 <= bytes.size()) {
+            channels = std::uint8_t(bytes[p + 10]);
+            rate = static_cast<int>(u32(p + 12));
+        } else if (id == "data") {
+            const std::size_t end = std::min<std::size_t>(bytes.size(), p + 8 + len);
+            for (std::size_t i = p + 8; i + 2 * static_cast<std::size_t>(channels) <= end; i += 2 * static_cast<std::size_t>(channels))
+                out.push_back(static_cast<std::int16_t>(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8) / 32768.0f);
+            break;
+        }
+        p += 8 + len + (len & 1);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Cli, MidiExportOfAGuitarProFileStartsOnTheRightNote)
+{
+    const std::string gp = std::string(FRETLARK_TESTDATA) + "/gp/Duration.gp3";
+    // The first note as the score has it: its place in ticks and its key.
+    CTabDoc doc;
+    ScriptedPrompter quiet;
+    doc.setPrompter(&quiet);
+    doc.OnNewDocument();
+    ASSERT_TRUE(doc.OnOpenDocument(gp));
+    std::int64_t tick = 0;
+    int key = -1;
+    for (int m = 0; m < doc.measureCount && key < 0; ++m) {
+        const CMesure& ms = doc.tracks[0][m];
+        std::int64_t at = tick;
+        for (int b = 0; b < ms.beatCount && key < 0; ++b) {
+            const CAccord& beat = ms.beats[b];
+            for (int s = 5; s >= 0 && !beat.isRest; --s)
+                if (beat.notes[s].fret <= 24) {
+                    key = 38 + doc.tuning[0][static_cast<std::size_t>(5 - s)] + beat.notes[s].fret + doc.capo[0];
+                    break;
+                }
+            if (key < 0) {
+                int units = (1 << (beat.durationCode & 7)) * (beat.isTriplet ? 2 : 3);
+                if (beat.isDotted)
+                    units += units / 2;
+                at += units * 10;
+            }
+        }
+        tick = key < 0 ? tick + ms.numerator * 1920 / ms.denominator : at;
+    }
+    ASSERT_GE(key, 0);
+
+    TempDir dir;
+    const std::string mid = dir.file("duration.mid");
+    CliRun r = run("--export-midi " + quote(gp) + " " + quote(mid));
+    ASSERT_EQ(r.code, 0) << r.err;
+    const MidiFile f = MidiFile::read(mid);
+    ASSERT_TRUE(f.ok);
+    const auto notes = f.notes(1);
+    ASSERT_FALSE(notes.empty());
+    EXPECT_EQ(notes.front().on, tick);
+    EXPECT_EQ(notes.front().key, key);
+
+    // Through a synthesizer, when one is installed: the first sound at that time and pitch.
+    const char* font = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+    if (std::system("command -v fluidsynth >/dev/null 2>&1") != 0 || !std::ifstream(font))
+        GTEST_SKIP() << "FluidSynth is not installed: the file was checked by reading it back";
+    const std::string wav = dir.file("duration.wav");
+    const std::string cmd = "fluidsynth -ni -q -R 0 -C 0 -r 44100 -F " + quote(wav) + " " + quote(font) + " " + quote(mid) +
+                            " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    int rate = 0, channels = 2;
+    const std::vector<float> left = wavLeft(TempDir::read(wav), rate, channels);
+    ASSERT_GT(rate, 0);
+    std::size_t first = 0;
+    while (first < left.size() && std::fabs(left[first]) < 0.002f)
+        ++first;
+    ASSERT_LT(first, left.size());
+    EXPECT_NEAR(first * 1000.0 / rate, f.msAt(tick), 25);
+    // Fundamental by autocorrelation over 80 ms, 30 ms into the note.
+    const std::size_t start = first + static_cast<std::size_t>(rate * 30 / 1000);
+    const std::size_t n = static_cast<std::size_t>(rate * 80 / 1000);
+    double best = -1;
+    std::size_t bestLag = 0;
+    const double expectedHz = 440.0 * std::pow(2.0, (key - 69) / 12.0);
+    for (std::size_t lag = static_cast<std::size_t>(rate / (expectedHz * 1.5));
+         lag <= static_cast<std::size_t>(rate / (expectedHz / 1.5)) && start + n + lag < left.size(); ++lag) {
+        double sum = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            sum += left[start + i] * left[start + i + lag];
+        if (sum > best) {
+            best = sum;
+            bestLag = lag;
+        }
+    }
+    ASSERT_GT(bestLag, 0u);
+    EXPECT_NEAR(12 * std::log2(rate / static_cast<double>(bestLag) / expectedHz), 0, 0.3);
 }

@@ -262,3 +262,102 @@ TEST(Render, TrackVolumeZeroPlaysFiftyDecibelsBelowFull)
     EXPECT_NEAR(level(0) - full, -50.0, 1.0);
     EXPECT_NEAR(level(50) - full, -25.0, 0.5);
 }
+
+namespace {
+
+Audio renderWith(CTabDoc& doc, RenderRequest request)
+{
+    TempDir dir;
+    ScriptedPrompter prompter;
+    const std::string wav = dir.file("out.wav");
+    request.tailMs = 0;
+    EXPECT_TRUE(renderScoreToWav(doc, request, wav, FRETLARK_BUILD_DIR, prompter));
+    EXPECT_TRUE(prompter.messages.empty());
+    return readWav(wav);
+}
+
+// Onsets of short sounds expected near `times`: each looked for from 200 ms before.
+std::vector<double> onsetsNear(const Audio& a, const std::vector<double>& times)
+{
+    std::vector<double> out;
+    for (double t : times)
+        out.push_back(onsetMs(a, std::max(0.0, t - 200)));
+    return out;
+}
+
+} // namespace
+
+TEST(Render, CountInClicksThenTheMusicOneMeasureLater)
+{
+    Score s(120);
+    s.add(0, 4, false).notes[0].fret = 5;
+    RenderRequest request;
+    request.practice.countIn = true;
+    const Audio a = renderWith(s.doc, request);
+    const std::vector<double> clicks = onsetsNear(a, {0, 500, 1000, 1500});
+    ASSERT_GE(clicks[0], 0);
+    ASSERT_LT(clicks[0], 20);
+    for (std::size_t i = 1; i < clicks.size(); ++i)
+        EXPECT_NEAR(clicks[i] - clicks[0], 500.0 * static_cast<double>(i), 1.0) << "click " << i;
+
+    Score plain(120);
+    plain.add(0, 4, false).notes[0].fret = 5;
+    const double lead = onsetMs(render(plain.doc), 0);
+    EXPECT_NEAR(onsetMs(a, 1800) - lead, 2000, 1.0);
+}
+
+TEST(Render, HalfSpeedDoublesTheBeatAndKeepsThePitch)
+{
+    // Dead notes die within a quarter at 120, so each onset stands alone.
+    Score s(120);
+    for (int b = 0; b < 2; ++b)
+        s.add(0, 4, false).notes[0].fret = model::kDeadFret;
+    Score pitched(120);
+    pitched.add(0, 4, false).notes[2].fret = 9;
+
+    RenderRequest half;
+    half.practice.speedPercent = 50;
+    const Audio slow = renderWith(s.doc, half);
+    const std::vector<double> onsets = onsetsNear(slow, {0, 1000});
+    EXPECT_NEAR(onsets[1] - onsets[0], 1000, 1.0);
+
+    const double normal = periodAt(render(pitched.doc), 150);
+    const double halved = periodAt(renderWith(pitched.doc, half), 150);
+    ASSERT_GT(normal, 0);
+    EXPECT_NEAR(halved / normal, 1.0, 0.01);
+}
+
+TEST(Render, ALoopPlayedThreeTimesKeepsEveryOnsetOnTheSchedule)
+{
+    // Measures 1 and 2 of three, looped: a dead note on every quarter at 120.
+    Score s(120, 4, 4, 3);
+    for (int m = 0; m < 3; ++m)
+        for (int b = 0; b < 4; ++b)
+            s.add(m, 4, false).notes[0].fret = model::kDeadFret;
+    ScriptedPrompter prompter;
+    CSoundEngine engine(FRETLARK_BUILD_DIR, &prompter);
+    engine.Open(CSoundEngine::Output::Offline);
+    ASSERT_TRUE(engine.LoadBank(std::span<const int>(s.doc.slotInstrument.data(), 100), s.doc.slotCount));
+    std::recursive_mutex scoreLock;
+    PlaybackController controller(s.doc, engine, scoreLock);
+    PlaybackPass::Start start;
+    start.loopPlay = true;
+    start.practice.loopFirst = 1;
+    start.practice.loopLast = 2;
+    ASSERT_TRUE(controller.play(start, 0));
+    Audio a;
+    a.rate = static_cast<int>(engine.outputFormat().samplesPerSec);
+    const std::size_t channels = engine.outputFormat().channels;
+    const std::vector<float> frames = engine.renderOffline(a.rate * 13);
+    for (std::size_t i = 0; i < frames.size(); i += channels)
+        a.left.push_back(frames[i]);
+    controller.stop();
+
+    std::vector<double> schedule;
+    for (int k = 0; k < 24; ++k)
+        schedule.push_back(500.0 * k);
+    const std::vector<double> onsets = onsetsNear(a, schedule);
+    ASSERT_GE(onsets[0], 0);
+    for (std::size_t k = 1; k < onsets.size(); ++k)
+        EXPECT_NEAR(onsets[k] - onsets[0], schedule[k], 1.0) << "onset " << k;
+}
