@@ -6,6 +6,7 @@
 #include "CTabDoc.h"
 #include "GeneralMidi.h"
 #include "RepeatWalk.h"
+#include "SampleChoice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -266,8 +267,8 @@ private:
                     velocity = MidiExport::kDeadVelocity;
                     off = std::min<std::int64_t>(until, tick + MidiExport::kDeadTicks);
                 } else {
-                    const int index = CSoundEngine::SampleIndexFor(instrument, n, doc_.tuning[ti], doc_.capo[ti], s);
-                    if (index < CSoundEngine::kNoSample)
+                    const int index = voicing::SampleIndexFor(instrument, n, doc_.tuning[ti], doc_.capo[ti], s);
+                    if (index < voicing::kNoSample)
                         key = lowest + index;
                 }
                 if (beat.palmMute != 0)
