@@ -119,6 +119,9 @@ bool renderScoreToWav(CTabDoc& doc, const RenderRequest& request, const std::str
         std::filesystem::rename(partPath, wavPath, ec);
         written = !ec;
     }
+    // The ring-out may end before the longest tail the estimate allowed for.
+    if (written && request.progress)
+        request.progress(1.0);
     if (!written) {
         removeQuietly(partPath);
         prompter.showMessage(formatMessage(kCannotWrite, wavPath));

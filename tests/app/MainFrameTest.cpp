@@ -311,8 +311,9 @@ TEST_F(WindowTest, UsingAMenuStopsPlayback)
     for (QAction* top : frame().menuBar()->actions())
         emit top->menu()->aboutToShow();
     EXPECT_EQ(stops.count(), frame().menuBar()->actions().size());
+    // The hover of a closed menu comes from a toolbar button: the music plays on.
     emit frame().fileMenu()->hovered(frame().action(57600));
-    EXPECT_EQ(stops.count(), frame().menuBar()->actions().size() + 1);
+    EXPECT_EQ(stops.count(), frame().menuBar()->actions().size());
 }
 
 TEST_F(WindowTest, AcceleratorTableIsComplete)

@@ -158,7 +158,8 @@ TEST_F(PracticeTest, ExportDialogsWriteFilesAndCancelLeavesNothing)
     EXPECT_EQ(midi.notes(1).size(), 48u);
     EXPECT_EQ(chooser.suggestions.back(), dir.file("practice.mid"));
 
-    // WAV of the selection (two measures at 50 %: four seconds and the ring-out).
+    // WAV of the selection (two measures at 50 %: four seconds, then the last
+    // notes ring out until inaudible, four seconds at most).
     view().state().selection.extendTo(2, 3, 6);
     frame().runCommand(cmd::Speed50);
     chooser.answers.push_back(dir.file("boucle.wav"));
@@ -168,7 +169,8 @@ TEST_F(PracticeTest, ExportDialogsWriteFilesAndCancelLeavesNothing)
     const std::string wav = TempDir::read(dir.file("boucle.wav"));
     ASSERT_GT(wav.size(), 44u);
     const double seconds = static_cast<double>(wav.size() - 44) / (44100 * 4);
-    EXPECT_NEAR(seconds, 4.3, 0.05);
+    EXPECT_GE(seconds, 4.0);
+    EXPECT_LE(seconds, 8.01);
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_GT(seen.back(), 0.95);

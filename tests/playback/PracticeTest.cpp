@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <cmath>
 #include <functional>
 #include <random>
@@ -292,6 +294,9 @@ TEST(Practice, BeatTiedArticulationStretchesWithTheSpeed)
                 }
         }
         ASSERT_GT(at[0], 0) << c.what;
-        EXPECT_NEAR(at[1], 2 * at[0], 25) << c.what;
+        // The vibrato's delay stretches but its wobble keeps its own period,
+        // so its first sharp moment lands up to a quarter period off.
+        const double slack = std::string(c.what) == "vibrato" ? 60 : 25;
+        EXPECT_NEAR(at[1], 2 * at[0], slack) << c.what;
     }
 }
