@@ -2,6 +2,8 @@
 // messages for wrong values with the dialog staying up, the score changed on
 // every track, and undo giving it back.
 #include "CDialCapo.h"
+#include "CDialColle.h"
+#include "CDialCopie.h"
 #include "CDialPiece.h"
 #include "CDialRep.h"
 #include "CDialTempo.h"
@@ -18,6 +20,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -209,7 +212,7 @@ TEST_F(SettingsViewTest, PropertiesTypedAndTicked)
     withDialog<CDialPiece>(cmd::ScoreProperties, [&](CDialPiece& d) {
         EXPECT_EQ(d.windowTitle(), "Propriétés du morceau");
         EXPECT_TRUE(d.showAuthorBox()->isChecked());
-        type(d.titleField(), QStringLiteral("Valse à trois temps"));
+        d.titleField()->setText(QStringLiteral("Valse à trois temps")); // keyClicks types ASCII only
         type(d.authorField(), QStringLiteral("Moi"));
         QTest::keyClicks(d.notesField(), QStringLiteral("doucement"));
         d.tripletFeelBox()->click();
@@ -224,4 +227,45 @@ TEST_F(SettingsViewTest, PropertiesTypedAndTicked)
     frame().runCommand(cmd::EditUndo);
     EXPECT_EQ(doc().tripletFeel, 0);
     EXPECT_EQ(doc().isSaved, 1);
+}
+
+TEST_F(SettingsViewTest, MeasuresCopiedPastedAndCutThroughTheirDialogs)
+{
+    const auto opened = doc().tracks;
+    // Nothing copied yet: paste asks nothing and changes nothing.
+    frame().runCommand(cmd::Paste);
+    EXPECT_FALSE(view().editor().history().canUndo());
+
+    cursorOn(3);
+    withDialog<CDialCopie>(cmd::Copy, [&](CDialCopie& d) {
+        EXPECT_EQ(d.windowTitle(), "Sélection des mesures...");
+        EXPECT_EQ(d.rangeBox()->firstField()->text(), "4");
+        type(d.rangeBox()->firstField(), QStringLiteral("0"));
+        refused(d, d.rangeBox()->firstField(), "Le numéro de la mesure de début est incorrect");
+        type(d.rangeBox()->firstField(), QStringLiteral("1"));
+        type(d.rangeBox()->lastField(), QStringLiteral("2"));
+        d.allTracksBox()->click();
+        press(d, QStringLiteral("OK"));
+    });
+    EXPECT_EQ(doc().isSaved, 1) << "a copy changes nothing";
+    withDialog<CDialColle>(cmd::Paste, [&](CDialColle& d) {
+        EXPECT_TRUE(d.insertButton()->isChecked());
+        press(d, QStringLiteral("OK"));
+    });
+    ASSERT_EQ(doc().measureCount, 8);
+    EXPECT_EQ(model::scoreProblem(doc()), "");
+    for (int t = 0; t < 2; ++t)
+        EXPECT_TRUE(measure(t, 4).beats == opened[static_cast<std::size_t>(t)][0].beats);
+    EXPECT_EQ(view().state().cursorMeasure.measure, 3);
+    undoneTo(opened);
+
+    withDialog<CDialCopie>(cmd::Cut, [&](CDialCopie& d) {
+        EXPECT_FALSE(d.allTracksBox()->isVisible());
+        d.rangeBox()->fromStartBox()->click();
+        d.rangeBox()->toEndBox()->click();
+        press(d, QStringLiteral("OK"));
+    });
+    EXPECT_EQ(doc().measureCount, 1);
+    EXPECT_EQ(model::scoreProblem(doc()), "");
+    undoneTo(opened);
 }
