@@ -201,6 +201,33 @@ bool CTabView::onCommand(int id)
         transport_->toggleLoop();
         emit stateChanged();
         return true;
+    case cmd::Signature:
+        askSignature();
+        return true;
+    case cmd::Tempo:
+        askTempo();
+        return true;
+    case cmd::Capo:
+        askCapo();
+        return true;
+    case cmd::RepeatStart:
+        toggleRepeatStart();
+        return true;
+    case cmd::RepeatEnd:
+        toggleRepeatEnd();
+        return true;
+    case cmd::ScoreProperties:
+        askProperties();
+        return true;
+    case cmd::Copy:
+        copyMeasures();
+        return true;
+    case cmd::Cut:
+        cutMeasures();
+        return true;
+    case cmd::Paste:
+        pasteMeasures();
+        return true;
     case cmd::ScrollDuringPlayback:
         state_.scrollDuringPlayback = !state_.scrollDuringPlayback;
         emit stateChanged();

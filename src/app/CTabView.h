@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CDialCopie.h"
 #include "CommandTarget.h"
 #include "DocumentListener.h"
 #include "EditController.h"
+#include "MeasureClipboard.h"
 #include "PlaybackControl.h"
 #include "QPainterCanvas.h"
 #include "QtEditDialogs.h"
@@ -178,6 +180,24 @@ private:
     // Repaints as an editing action asked and brings the toolbars up to date.
     void applyEdit(const edit::EditOutcome& outcome);
 
+    // ---- settings commands (CTabViewSettings.cpp) ----
+    const CMesure* cursorMeasureOrNull() const;
+    // Typing goes on in the score once a dialog has closed.
+    void afterDialog();
+    void askSignature();
+    void askTempo();
+    void askCapo();
+    void toggleRepeatStart();
+    void toggleRepeatEnd();
+    void askProperties();
+
+    // ---- measure clipboard (CTabViewClipboard.cpp) ----
+    std::optional<CDialCopie::Answer> askMeasureRange(bool forCut);
+    CMesure fillerFromCursor() const;
+    void copyMeasures();
+    void cutMeasures();
+    void pasteMeasures();
+
     CTabApp& app_;
     CTabDoc& doc_;
     view::ViewState state_;
@@ -200,5 +220,7 @@ private:
     std::int64_t loadTime_ = -kLoadGuardMs;
 
     QtEditDialogs editDialogs_{this};
+    // Kept for the window's whole life, across scores.
+    edit::MeasureClipboard clipboard_;
     edit::EditController edit_{doc_, state_};
 };
