@@ -141,6 +141,45 @@ void BM_KeystrokeInsertDelete(benchmark::State& bm)
 }
 BENCHMARK(BM_KeystrokeInsertDelete)->Unit(benchmark::kMillisecond);
 
+// Undo and redo as the window does them: the history step, a new layout
+// and a full paint. A typed digit, then a deleted measure (an empty one,
+// inserted first, so the notes stay), undone and redone in turn.
+view::ScoreLayout historyMove(Session& s, bool undo)
+{
+    const edit::EditOutcome out = undo ? s.edit.undo() : s.edit.redo();
+    view::ScoreLayout next = s.layout();
+    if (out.repaint)
+        s.paint(next);
+    return next;
+}
+
+void BM_UndoRedoDigit(benchmark::State& bm)
+{
+    Session s;
+    view::ScoreLayout l = s.keystroke(s.layout(), {edit::Key::Digit, 7});
+    bool undo = true;
+    for (auto _ : bm) {
+        l = historyMove(s, undo);
+        undo = !undo;
+    }
+    bm.counters["history bytes per digit"] = static_cast<double>(s.edit.history().bytes());
+}
+BENCHMARK(BM_UndoRedoDigit)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRedoMeasureDeletion(benchmark::State& bm)
+{
+    Session s;
+    s.edit.insertMeasure();
+    view::ScoreLayout l = s.layout();
+    l = s.keystroke(l, {edit::Key::Delete, 0});
+    bool undo = true;
+    for (auto _ : bm) {
+        l = historyMove(s, undo);
+        undo = !undo;
+    }
+}
+BENCHMARK(BM_UndoRedoMeasureDeletion)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
