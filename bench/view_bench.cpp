@@ -16,23 +16,7 @@ namespace {
 
 const CTabDoc& bigScore()
 {
-    static CTabDoc doc = [] {
-        CTabDoc d;
-        factory::denseScore(d, 10, 1000, 8, 3);
-        // Some of everything the drawing knows, so the paint is not all plain digits.
-        for (int t = 0; t < 10; ++t)
-            for (int m = 0; m < 1000; ++m) {
-                CMesure& measure = d.tracks[static_cast<std::size_t>(t)][m];
-                measure.beats[1].notes[1].vibrato = model::kVibratoLeftHand;
-                measure.beats[5].notes[2].bend = 2 * 16 + model::kBendBend;
-                measure.beats[6].isTied = 1;
-                measure.beats[2].palmMute = 1;
-                if (m % 4 == 3)
-                    measure.flags |= model::kFlagRepeatEnd | 64;
-            }
-        return d;
-    }();
-    return doc;
+    return factory::benchmarkScore();
 }
 
 view::ViewState singleTrack()

@@ -5,8 +5,10 @@
 //   make-samples SOUNDFONT RESDIR
 //
 // Each note is rendered dry (no reverb, no chorus) and left to ring for the
-// whole 85000-byte buffer, because playback starts notes up to 1.25 s into
-// their sample and expects the sound to be there.
+// whole 85000-byte buffer, because playback starts notes up to 1 s into
+// their sample and expects the sound to be there. The last 320 ms fade out
+// smoothly: a note that plays to the end of its sample dies away rather
+// than stops.
 
 #include <fluidsynth.h>
 
@@ -27,10 +29,16 @@ namespace {
 
 constexpr int kRate = 22050;
 constexpr int kFrames = 42500;          // 85000 bytes of 16-bit mono
-constexpr int kFadeFrames = kRate / 50; // 20 ms, so the end of a buffer never clicks
+constexpr int kFadeFrames = kRate * 32 / 100; // 320 ms
 constexpr int kOnsetFrames = kRate / 500; // 2 ms: SoundFont samples start mid-waveform
 constexpr int kDrumChannel = 9;
 constexpr float kPeak = 0.708f;         // -3 dBFS for the loudest file of a folder
+// The instruments hold notes, the drums only strike: at the same peak a
+// drum groove sounds far quieter than a bass or guitar line. The pitched
+// folders are brought down to its loudness, which also leaves the mix of
+// ten tracks room before the output limiter.
+constexpr float kPitchedTrimDb = -6.5f;
+constexpr float kDrumTrimDb = -1.0f;
 
 struct Strike {
     int channel = 0;
@@ -199,8 +207,11 @@ public:
             if (job.decayMs > 0)
                 v *= static_cast<float>(std::exp(-i * 1000.0 / (kRate * job.decayMs)));
             const int fromEnd = kFrames - 1 - i;
-            if (fromEnd < kFadeFrames)
-                v *= static_cast<float>(fromEnd) / kFadeFrames;
+            if (fromEnd < kFadeFrames) {
+                // 60 dB over the fade at an even rate, closing to silence in its last tenth.
+                const double x = 1.0 - static_cast<double>(fromEnd) / kFadeFrames;
+                v *= static_cast<float>(std::pow(10.0, -3.0 * x) * std::min(1.0, 10.0 * (1.0 - x)));
+            }
             if (i < kOnsetFrames) // a voice starting at 0 must not jump
                 v *= 0.5f - 0.5f * std::cos(3.14159265f * static_cast<float>(i) / kOnsetFrames);
             mono[static_cast<std::size_t>(i)] = v;
@@ -316,7 +327,8 @@ int main(int argc, char** argv)
         const float loudest = peaks.empty() ? 0 : *std::max_element(peaks.begin(), peaks.end());
         if (loudest <= 0)
             return fail("silent folder " + folder);
-        const float gain = kPeak / loudest;
+        const float peak = kPeak * std::pow(10.0f, (folder == "batterie" ? kDrumTrimDb : kPitchedTrimDb) / 20);
+        const float gain = peak / loudest;
         std::nth_element(peaks.begin(), peaks.begin() + static_cast<std::ptrdiff_t>(peaks.size() / 2), peaks.end());
         const float typicalPeak = peaks[peaks.size() / 2] * gain;
 
@@ -331,7 +343,7 @@ int main(int argc, char** argv)
                 // decibels) towards the loudest one.
                 const float p = peakOf(rendered[j]);
                 if (p > 0)
-                    g = kPeak * std::sqrt(p / loudest) / p;
+                    g = peak * std::sqrt(p / loudest) / p;
             } else if (jobs[j].dead) {
                 const float p = peakOf(rendered[j]);
                 if (p <= 0)

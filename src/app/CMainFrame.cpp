@@ -9,6 +9,7 @@
 #include "CommandTable.h"
 #include "DocumentCommands.h"
 #include "KeyboardLocks.h"
+#include "PrintCommands.h"
 #include "RecentFileList.h"
 #include "TrackLabels.h"
 
@@ -98,7 +99,8 @@ CMainFrame::CMainFrame(CTabApp& app, CTabDoc& doc) : app_(app), doc_(doc)
     createStatusBar();
     createShortcuts();
 
-    router_.setChain({scoreView, &app_.documentCommands(), this, &app_});
+    printCommands_ = std::make_unique<PrintCommands>(app_, doc_, *scoreView, this);
+    router_.setChain({scoreView, &app_.documentCommands(), printCommands_.get(), this, &app_});
 
     connect(scoreView, &CTabView::trackListChanged, this, &CMainFrame::rebuildTrackList);
     connect(scoreView, &CTabView::stateChanged, this, &CMainFrame::updateCommandUI);
@@ -335,6 +337,7 @@ void CMainFrame::createShortcuts()
 bool CMainFrame::runCommand(int id)
 {
     const bool handled = router_.dispatch(id);
+    app_.checkRecovery();
     syncBarVisibility();
     updateCommandUI();
     return handled;
@@ -503,6 +506,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
+        app_.scoreClosed();
         closing_ = true;
     }
     event->accept();

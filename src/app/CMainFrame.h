@@ -6,9 +6,11 @@
 #include <QMainWindow>
 
 #include <map>
+#include <memory>
 
 class CBlueToolBar;
 class CMyToolbar;
+class PrintCommands;
 class CTabApp;
 class CTabDoc;
 class CTabView;
@@ -42,6 +44,7 @@ public:
     QMenu* tracksMenu() const { return tracksMenu_; }
     QMenu* fileMenu() const { return fileMenu_; }
     const CommandRouter& router() const { return router_; }
+    PrintCommands& printCommands() { return *printCommands_; }
     // The "MAJ", "NUM", "DEF" panes of the status bar.
     QLabel* lockIndicator(int index) const { return indicators_[index]; }
 
@@ -82,6 +85,7 @@ private:
     CTabApp& app_;
     CTabDoc& doc_;
     CommandRouter router_;
+    std::unique_ptr<PrintCommands> printCommands_;
     std::map<int, QAction*> actions_;
     QMenu* fileMenu_ = nullptr;
     QMenu* tracksMenu_ = nullptr;

@@ -1,8 +1,10 @@
 #include "CTabApp.h"
 
 #include "AppPaths.h"
+#include "Autosave.h"
 #include "CAboutDlg.h"
 #include "CMainFrame.h"
+#include "CRecoveryDlg.h"
 #include "CTabDoc.h"
 #include "CTabView.h"
 #include "CommandIds.h"
@@ -21,10 +23,13 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
 #include <algorithm>
+#include <chrono>
 
 #ifndef FRETLARK_VERSION
 #define FRETLARK_VERSION "0.0.0"
@@ -42,6 +47,8 @@ static void initResources()
 namespace {
 
 const char* kRecentGroup = "Recent File List";
+constexpr std::int64_t kAutosaveIntervalMs = 30000;
+constexpr int kAutosaveCheckMs = 1000;
 
 } // namespace
 
@@ -153,11 +160,89 @@ bool CTabApp::InitInstance(const QStringList& arguments)
     frame_->showMaximized();
     frame_->scoreView->setFocus();
     started_ = true;
+    startRecovery();
     return true;
+}
+
+QString CTabApp::recoveryFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
+}
+
+void CTabApp::setRecoveryChooser(RecoveryChooser chooser)
+{
+    recoveryChooser_ = std::move(chooser);
+}
+
+void CTabApp::setAutosaveInterval(std::int64_t ms)
+{
+    autosaveIntervalMs_ = ms;
+}
+
+void CTabApp::setAutosaveClock(std::function<std::int64_t()> clock)
+{
+    autosaveClock_ = std::move(clock);
+}
+
+std::int64_t CTabApp::autosaveNow() const
+{
+    if (autosaveClock_)
+        return autosaveClock_();
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void CTabApp::startRecovery()
+{
+    recoveryStore_ = std::make_unique<recovery::Store>(recoveryFolder().toStdString());
+    // Without a recovery folder the editor works on, only without copies.
+    if (!recoveryStore_->claim().empty())
+        return;
+    const RecoveryChooser choose = recoveryChooser_ ? recoveryChooser_ : [this](const std::vector<recovery::Entry>& e) {
+        return CRecoveryDlg::ask(e, frame_);
+    };
+    const bool recovered = offerLeftOverCopies(*recoveryStore_, *doc_, prompter(), choose);
+
+    std::int64_t interval = autosaveIntervalMs_ > 0 ? autosaveIntervalMs_ : kAutosaveIntervalMs;
+    bool fromEnvironment = false;
+    const qint64 fromEnv = qEnvironmentVariableIntValue("FRETLARK_AUTOSAVE_MS", &fromEnvironment);
+    if (fromEnvironment && fromEnv > 0 && autosaveIntervalMs_ <= 0)
+        interval = fromEnv;
+    autosave_ = std::make_unique<Autosave>(*doc_, *recoveryStore_, interval, FRETLARK_VERSION);
+    if (recovered)
+        autosave_->adopted();
+    autosaveTimer_ = new QTimer(this);
+    autosaveTimer_->setInterval(static_cast<int>(std::min<std::int64_t>(kAutosaveCheckMs, interval)));
+    connect(autosaveTimer_, &QTimer::timeout, this, &CTabApp::checkRecovery);
+    autosaveTimer_->start();
+    checkRecovery();
+}
+
+void CTabApp::stopRecovery()
+{
+    delete autosaveTimer_;
+    autosaveTimer_ = nullptr;
+    autosave_.reset(); // waits for a copy being written
+    recoveryStore_.reset();
+}
+
+void CTabApp::checkRecovery()
+{
+    if (autosave_)
+        autosave_->tick(autosaveNow());
+}
+
+void CTabApp::scoreClosed()
+{
+    if (autosave_) {
+        autosave_->discard();
+        autosave_->flush();
+    }
 }
 
 void CTabApp::ExitInstance()
 {
+    stopRecovery();
     if (frame_) {
         qtPrompter_->setParent(nullptr);
         qtChooser_->setParent(nullptr);
@@ -174,6 +259,7 @@ bool CTabApp::OpenDocumentFile(const QString& path)
         return false;
     const std::string full = QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toStdString();
     const bool ok = doc_->OnOpenDocument(full);
+    checkRecovery();
     if (!doc_->lastOpenFailed()) {
         addToRecentFiles(full);
     } else {

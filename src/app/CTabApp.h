@@ -2,6 +2,7 @@
 
 #include "CommandTarget.h"
 #include "RecentFileList.h"
+#include "RecoveryOffer.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -12,12 +13,14 @@
 #include <memory>
 #include <string>
 
+class Autosave;
 class CMainFrame;
 class CTabDoc;
 class DocumentCommands;
 class FileChooser;
 class Prompter;
 class QPrinter;
+class QTimer;
 class QUrl;
 class QtFileChooser;
 class QtPrompter;
@@ -77,11 +80,31 @@ public:
     // The printer set up by "Configuration de l'impression", made on first use.
     QPrinter& printer();
 
+    // ---- recovery copies ----
+    // Folder of the copies: the user's data folder's "recovery".
+    static QString recoveryFolder();
+    // Hooks for tests, set before InitInstance: the start-up question's
+    // answers, the copy interval (30 s; FRETLARK_AUTOSAVE_MS overrides it)
+    // and the clock in milliseconds. Null or 0 puts the defaults back.
+    void setRecoveryChooser(RecoveryChooser chooser);
+    void setAutosaveInterval(std::int64_t ms);
+    void setAutosaveClock(std::function<std::int64_t()> clock);
+    Autosave* autosave() const { return autosave_.get(); }
+    recovery::Store* recoveryStore() const { return recoveryStore_.get(); }
+    // The score may have changed state (a command ran, a file was opened):
+    // the copy follows at once.
+    void checkRecovery();
+    // The user answered the question on closing: the copy goes.
+    void scoreClosed();
+
 signals:
     void recentFilesChanged();
 
 private:
     void loadRecentFiles();
+    void startRecovery();
+    void stopRecovery();
+    std::int64_t autosaveNow() const;
     void saveRecentFiles() const;
 
     std::unique_ptr<CTabDoc> doc_;
@@ -97,4 +120,11 @@ private:
     std::string baseDirectory_;
     std::string executableDirectory_;
     bool started_ = false;
+
+    std::unique_ptr<recovery::Store> recoveryStore_;
+    std::unique_ptr<Autosave> autosave_;
+    QTimer* autosaveTimer_ = nullptr;
+    RecoveryChooser recoveryChooser_;
+    std::int64_t autosaveIntervalMs_ = 0;
+    std::function<std::int64_t()> autosaveClock_;
 };

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <iostream>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,13 +22,45 @@ const char* kUsage =
     "       fretlark --dump FICHIER\n"
     "       fretlark --convert ENTREE SORTIE\n"
     "       fretlark --render ENTREE SORTIE.wav [--from N]\n"
-    "       fretlark --print ENTREE SORTIE.pdf\n"
+    "       fretlark --print ENTREE SORTIE.pdf [--paper a4|letter] [--tracks 1,2,...]\n"
     "       fretlark --snapshot ENTREE SORTIE.png [--width L] [--height H] [--zoom Z] [--background B]\n"
     "       fretlark --help | --version\n"
     "\n"
     "Sans option, ouvre l'éditeur (avec FICHIER s'il est donné).\n"
     "  --dump      affiche la partition au format JSON\n"
-    "  --convert   ouvre ENTREE (.tbf, .gp3, .gp4) et l'enregistre au format .tbf\n";
+    "  --convert   ouvre ENTREE (.tbf, .gp3, .gp4, .gp5) et l'enregistre au format .tbf\n"
+    "  --print     imprime la partition dans un fichier PDF (A4 sans --paper)\n";
+
+// Modes handled by the window build, before the editor starts.
+const std::set<std::string> kOtherModes = {"--snapshot", "--render", "--print"};
+
+// The options Qt takes for itself, with whether a value follows.
+const std::map<std::string, bool> kQtOptions = {
+    {"platform", true}, {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qwindowgeometry", true}, {"geometry", true}, {"qwindowicon", true}, {"icon", true},
+    {"qwindowtitle", true}, {"title", true}, {"session", true}, {"display", true}, {"name", true},
+    {"style", true}, {"stylesheet", true}, {"reverse", false}, {"widgetcount", false}, {"nograb", false},
+    {"dograb", false}, {"sync", false},
+};
+
+// The first argument that looks like an option but is none the editor or Qt knows.
+std::optional<std::string> unknownOption(const std::vector<std::string>& args)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() < 2 || a[0] != '-')
+            continue;
+        std::string name = a.substr(a[1] == '-' ? 2 : 1);
+        const bool inlineValue = name.find('=') != std::string::npos;
+        name = name.substr(0, name.find('='));
+        const auto qt = kQtOptions.find(name);
+        if (qt == kQtOptions.end())
+            return a;
+        if (qt->second && !inlineValue)
+            ++i;
+    }
+    return std::nullopt;
+}
 
 int usageError(const std::string& what)
 {
@@ -77,7 +111,10 @@ std::optional<int> runCommandLine(int argc, char** argv)
             return 1;
         return doc.OnSaveDocument(args[2]) ? 0 : 1;
     }
-    if (mode.rfind("--", 0) == 0)
-        return std::nullopt; // other modes belong to the window build
+    if (kOtherModes.count(mode))
+        return std::nullopt; // handled by the window build
+    // Anything else starts the editor, which must not swallow a mistyped mode.
+    if (const auto bad = unknownOption(args))
+        return usageError("Option inconnue : " + *bad);
     return std::nullopt;
 }

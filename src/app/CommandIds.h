@@ -117,6 +117,7 @@ enum Id : int {
     FilePrintSetup = 57606,
     FilePrint = 57607,
     FilePrintPreview = 57609,
+    FileExportPdf = 32920, // ours: no framework command writes a PDF
     FileMru1 = 57616,
     FileMru2 = 57617,
     FileMru3 = 57618,

@@ -55,7 +55,7 @@ std::string DocumentCommands::suggestedName(const CTabDoc& doc)
         std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
         for (char& c : tail)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (tail == ".gp3" || tail == ".gp4")
+        if (tail == ".gp3" || tail == ".gp4" || tail == ".gp5")
             path.replace(path.size() - 4, 4, ".tbf");
         return path;
     }

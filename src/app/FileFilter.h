@@ -5,7 +5,7 @@
 
 // One line of the file type list of the Open and Save As dialogs.
 struct FileFilter {
-    std::string text;                  // as shown, "Tablatures (*.tbf;*.gp3;*.gp4)"
+    std::string text;                  // as shown, "Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)"
     std::vector<std::string> patterns; // "*.tbf", ...
 
     // The lines of the score document's file types, in the dialogs' order.

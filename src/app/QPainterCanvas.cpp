@@ -50,27 +50,45 @@ QPainterPath toQPath(const view::Path& path)
     return q;
 }
 
-// A fret digit as an outline one em high: Liberation Sans Bold scaled to the
-// glyph set's digit height, centred on its advance and on the baseline.
+// The face of the fret digits: Liberation Sans Bold, drawn at 1000 pixels
+// and scaled to the glyph set's digit height (narrowed a little).
+struct DigitFace {
+    QFont font;
+    double scaleY = 1;
+    double scaleX = 1;
+    std::array<double, 10> advance{};
+};
+
+const DigitFace& digitFace()
+{
+    static const DigitFace face = [] {
+        DigitFace f;
+        f.font = QFont(QStringLiteral("Liberation Sans"));
+        f.font.setBold(true);
+        f.font.setPixelSize(1000);
+        const QFontMetricsF fm(f.font);
+        f.scaleY = view::glyphs::kDigitHeight / fm.capHeight();
+        f.scaleX = f.scaleY * view::glyphs::kDigitWidthScale;
+        for (int d = 0; d < 10; ++d)
+            f.advance[static_cast<std::size_t>(d)] = fm.horizontalAdvance(QChar(static_cast<char16_t>('0' + d)));
+        return f;
+    }();
+    return face;
+}
+
+// A fret digit as an outline one em high, centred on its advance and on the baseline.
 const QPainterPath& digitPath(int code)
 {
     static std::array<std::unique_ptr<QPainterPath>, 10> cache;
     auto& slot = cache[static_cast<std::size_t>(code - '0')];
     if (!slot) {
-        QFont font("Liberation Sans");
-        font.setBold(true);
-        font.setPixelSize(1000);
-        const QFontMetricsF fm(font);
-        const QString text(QChar(static_cast<char16_t>(code)));
+        const DigitFace& face = digitFace();
         QPainterPath p;
-        p.addText(0, 0, font, text);
-        const double height = fm.capHeight();
-        const double s = view::glyphs::kDigitHeight / height;
-        const double sx = s * view::glyphs::kDigitWidthScale;
+        p.addText(0, 0, face.font, QString(QChar(static_cast<char16_t>(code))));
         QTransform t;
         t.translate(0, view::glyphs::kDigitHeight / 2);
-        t.scale(sx, s);
-        t.translate(-fm.horizontalAdvance(text) / 2, 0);
+        t.scale(face.scaleX, face.scaleY);
+        t.translate(-face.advance[static_cast<std::size_t>(code - '0')] / 2, 0);
         slot = std::make_unique<QPainterPath>(t.map(p));
         slot->setFillRule(Qt::WindingFill);
     }
@@ -262,9 +280,16 @@ void QPainterCanvas::setBackground(bool useImage, view::ImageId image, view::Col
     }
 }
 
+void QPainterCanvas::hint(QPainter::RenderHint which, bool on)
+{
+    // Every hint set is a state change to the paint engine, even an idle one.
+    if (painter_.testRenderHint(which) != on)
+        painter_.setRenderHint(which, on);
+}
+
 void QPainterCanvas::applyPen(bool antialiased)
 {
-    painter_.setRenderHint(QPainter::Antialiasing, antialiased);
+    hint(QPainter::Antialiasing, antialiased);
     painter_.setPen(hasPen_ ? pen_ : QPen(Qt::NoPen));
 }
 
@@ -362,7 +387,7 @@ void QPainterCanvas::fillPath(const view::Path& path, double x, double y, double
     QTransform t;
     t.translate(ti(x), ti(y));
     t.scale(scale, scale);
-    painter_.setRenderHint(QPainter::Antialiasing, true);
+    hint(QPainter::Antialiasing, true);
     painter_.fillPath(t.map(toQPath(path)), brush_);
 }
 
@@ -377,7 +402,7 @@ void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::T
         const double w = entry.metrics.horizontalAdvance(text);
         left -= align == view::TextAlign::Centre ? w / 2 : w;
     }
-    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    hint(QPainter::TextAntialiasing, true);
     painter_.setFont(entry.font);
     painter_.setPen(textColor_);
     painter_.drawText(QPointF(std::round(left), ti(y)), text);
@@ -391,10 +416,32 @@ void QPainterCanvas::drawGlyph(double x, double y, int code)
         painter_.drawImage(QPoint(px + s.offset.x(), py + s.offset.y()), s.image);
         return;
     }
+    if (view::glyphs::isDigit(code)) {
+        // Text where its outline would be, in a font of the digit's size:
+        // a vector device (PDF, printer) then keeps a few bytes per digit
+        // instead of a whole outline or a change of transformation.
+        const DigitFace& face = digitFace();
+        const double size = font_.pixelSize;
+        static std::map<int, QFont> fonts;
+        const int pixels = std::max(1, static_cast<int>(std::lround(size * face.scaleY * 1000)));
+        auto it = fonts.find(pixels);
+        if (it == fonts.end()) {
+            QFont f = face.font;
+            f.setPixelSize(pixels);
+            f.setStretch(static_cast<int>(std::lround(view::glyphs::kDigitWidthScale * 100)));
+            it = fonts.emplace(pixels, f).first;
+        }
+        painter_.setFont(it->second);
+        painter_.setPen(textColor_);
+        const double half = face.advance[static_cast<std::size_t>(code - '0')] * size * face.scaleX / 2;
+        painter_.drawText(QPointF(px - half, py + size * view::glyphs::kDigitHeight / 2),
+                          QString(QChar(static_cast<char16_t>(code))));
+        return;
+    }
     QTransform t;
     t.translate(px, py);
     t.scale(font_.pixelSize, font_.pixelSize);
-    painter_.setRenderHint(QPainter::Antialiasing, true);
+    hint(QPainter::Antialiasing, true);
     painter_.fillPath(t.map(glyphPath(code)), textColor_);
 }
 

@@ -6,9 +6,9 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPen>
 
-class QPainter;
 
 // The metrics of the fonts the view draws with, as QPainterCanvas measures
 // them, for laying out before (or without) painting.
@@ -65,6 +65,7 @@ public:
     static const QImage& stretchedBackground(view::ImageId id, int width, int height);
 
 private:
+    void hint(QPainter::RenderHint which, bool on);
     void applyPen(bool antialiased);
     void applyBrush();
     QColor qcolor(view::Color c) const { return QColor(c.r, c.g, c.b); }

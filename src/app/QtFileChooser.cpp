@@ -60,9 +60,12 @@ std::optional<std::string> QtFileChooser::chooseSaveAsPath(const std::vector<Fil
     QFileDialog dialog(parent_, QStringLiteral("Enregistrer sous"), folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // Scores are always written as .tbf: the overwrite question then names
-    // the file that will really be replaced.
-    dialog.setDefaultSuffix(QStringLiteral("tbf"));
+    // The file gets the type of the first filter (scores are always written
+    // as .tbf): the overwrite question then names the file really replaced.
+    QString suffix = QStringLiteral("tbf");
+    if (!filters.empty() && !filters.front().patterns.empty())
+        suffix = QString::fromStdString(filters.front().patterns.front()).section(QLatin1Char('.'), -1);
+    dialog.setDefaultSuffix(suffix);
     if (!suggested.empty())
         dialog.selectFile(start.fileName());
     return run(dialog, filters);

@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kBadStart = "Le numéro de la mesure de début est incorrect";
 constexpr const char* kNothingToPlay = "La partition ne contient rien à jouer.";
 constexpr const char* kCannotWrite = "Impossible d'enregistrer le fichier %1.";
+constexpr float kInaudible = 0.001f; // -60 dBFS
 constexpr double kLongestRenderMs = 4.0 * 3600 * 1000; // a runaway loop stops after four hours of sound
 
 } // namespace
@@ -44,7 +45,8 @@ bool renderScoreToWav(CTabDoc& doc, int fromMeasure, const std::string& wavPath,
         const double now = engine.audioClockMs();
         if (endedAt < 0)
             endedAt = now;
-        return now - endedAt >= tailMs; // let the last notes ring out
+        // The last notes ring out until they are inaudible, or for tailMs at most.
+        return now - endedAt >= tailMs || engine.lastChunkPeak() < kInaudible;
     });
     controller.stop();
     if (!written)

@@ -14,6 +14,7 @@ class Prompter;
 
 // Renders an open score from measure `fromMeasure` (0-based) into `wavPath`,
 // with the bank found under `baseDirectory` (or beside the program), letting
-// the last notes ring for `tailMs`. Failures are told to `prompter`.
+// the last notes ring out until they fall below -60 dBFS, for `tailMs` at
+// most. Failures are told to `prompter`.
 bool renderScoreToWav(CTabDoc& doc, int fromMeasure, const std::string& wavPath, const std::string& baseDirectory,
-                      Prompter& prompter, double tailMs = 300);
+                      Prompter& prompter, double tailMs = 4000);

@@ -126,6 +126,16 @@ void paintView(QImage& image, const CTabDoc& doc, const view::ViewState& state)
     view::ScorePainter(canvas, doc, state, layout).paint();
 }
 
+std::unique_ptr<QGuiApplication> startHeadlessGui(int& argc, char** argv)
+{
+    // No display is needed to paint into an image or a PDF file.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (QGuiApplication::instance())
+        return nullptr;
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 std::optional<int> runSnapshotCommand(int argc, char** argv)
 {
     if (argc < 2 || std::string(argv[1]) != "--snapshot")
@@ -136,12 +146,7 @@ std::optional<int> runSnapshotCommand(int argc, char** argv)
         std::cerr << error << '\n';
         return 2;
     }
-    // No display is needed to paint into an image.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance())
-        app = std::make_unique<QGuiApplication>(argc, argv);
+    const auto app = startHeadlessGui(argc, argv);
 
     CTabDoc doc;
     StderrPrompter prompter;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class CTabDoc;
+class QGuiApplication;
 class QImage;
 namespace view {
 struct ViewState;
@@ -39,3 +41,8 @@ std::optional<SnapshotOptions> parseSnapshotOptions(const std::vector<std::strin
 
 // Paints the view of a score into an image of the image's size.
 void paintView(QImage& image, const CTabDoc& doc, const view::ViewState& state);
+
+// What a headless mode that paints needs: Qt's offscreen platform unless the
+// user chose another, and a QGuiApplication when none runs yet (returned,
+// null when one was already running).
+std::unique_ptr<QGuiApplication> startHeadlessGui(int& argc, char** argv);

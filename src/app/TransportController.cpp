@@ -96,8 +96,10 @@ void TransportController::playFrom(bool fromStart)
 
 void TransportController::stopPlayback()
 {
-    if (!wasPlaying_ && !controller_->isPlaying())
+    if (!wasPlaying_ && !controller_->isPlaying()) {
+        engine_->StopAll(); // the last notes of a performance that ended may still ring
         return;
+    }
     controller_->stop();
     poller_.stop();
     wasPlaying_ = false;

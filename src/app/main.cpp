@@ -1,6 +1,7 @@
 #include "CTabApp.h"
 #include "Cli.h"
 #include "DisplayCheck.h"
+#include "PrintJob.h"
 #include "RenderCommand.h"
 #include "Snapshot.h"
 
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
     if (auto code = runSnapshotCommand(argc, argv))
         return *code;
     if (auto code = runRenderCommand(argc, argv))
+        return *code;
+    if (auto code = printing::runPrintCommand(argc, argv))
         return *code;
 
     if (!DisplayCheck::reachable(argc, argv)) {

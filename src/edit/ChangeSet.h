@@ -21,6 +21,7 @@ struct ChangeSet {
     int lastMeasure = -1;    // -1: to the end of the score
     bool layout = true;      // measures moved or changed length: lay out again
     bool settings = false;   // score or track settings changed (names, instruments, tracks)
+    int redrawLevel = 1;     // what the change asked the view to repaint (the view's levels 0..2)
     CursorPlace cursorBefore;
     CursorPlace cursorAfter;
 };

@@ -77,7 +77,8 @@ public:
         if (recording_) {
             recording_ = false;
             const bool join = joinTyping_ && c_.typingJoinable_;
-            out_.scoreChanged = c_.history_.end(c_.place(), join);
+            const int level = level_ >= 0 && level_ <= kRedrawContents ? level_ : kRedrawLayout;
+            out_.scoreChanged = c_.history_.end(c_.place(), join, level);
             c_.typingJoinable_ = joinTyping_ && out_.scoreChanged;
             if (out_.scoreChanged) {
                 ChangeSet set;
@@ -694,30 +695,21 @@ EditOutcome EditController::finishHistoryMove(const std::optional<ChangeSet>& se
     out.repaint = true;
     out.showCursor = true;
     out.change = set;
-    state_.redrawLevel = set->settings ? kRedrawAll : kRedrawLayout;
+    // A step that only changed notes in place repaints as little as its key did.
+    state_.redrawLevel = set->settings ? kRedrawAll : set->redrawLevel;
     EditCursor cursor(doc_, state_);
     out.drumPalette = cursor.settle() && cursor.isDrum();
     return out;
 }
 
-EditOutcome EditController::undo()
+EditOutcome EditController::moveInHistory(bool back)
 {
     typingJoinable_ = false;
     hooks_.stopPlayback(state_);
     std::unique_lock<std::recursive_mutex> lock;
     if (hooks_.scoreLock)
         lock = std::unique_lock<std::recursive_mutex>(*hooks_.scoreLock);
-    return finishHistoryMove(history_.undo());
-}
-
-EditOutcome EditController::redo()
-{
-    typingJoinable_ = false;
-    hooks_.stopPlayback(state_);
-    std::unique_lock<std::recursive_mutex> lock;
-    if (hooks_.scoreLock)
-        lock = std::unique_lock<std::recursive_mutex>(*hooks_.scoreLock);
-    return finishHistoryMove(history_.redo());
+    return finishHistoryMove(back ? history_.undo() : history_.redo());
 }
 
 EditOutcome EditController::applyChange(StepKind kind, const ScoreRegion& region, bool stopsPlayback,

@@ -50,8 +50,8 @@ public:
     // trace either.
     EditOutcome applyChange(StepKind kind, const ScoreRegion& region, bool stopsPlayback,
                             const std::function<void()>& change);
-    EditOutcome undo();
-    EditOutcome redo();
+    EditOutcome undo() { return moveInHistory(true); }
+    EditOutcome redo() { return moveInHistory(false); }
     EditHistory& history() { return history_; }
     const EditHistory& history() const { return history_; }
     // Where the cursor stands, as the history records it.
@@ -109,6 +109,7 @@ private:
     EditOutcome changeDuration(int step);
     EditOutcome runNoteCommandFromKey(int id);
     EditOutcome runNoteCommand(int id);
+    EditOutcome moveInHistory(bool back);
     EditOutcome finishHistoryMove(const std::optional<ChangeSet>& set);
     void putCursor(const CursorPlace& p);
     void placeholderPass(int measure);

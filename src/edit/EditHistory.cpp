@@ -14,21 +14,14 @@ struct StoredMeasure {
     int beatSlots = 0;
 };
 
-// Every field but the beats; kept in one place so a new field is not missed.
+// Every field but the beats. A new field must be added to sameFields too.
 static_assert(sizeof(CMesure) == 9 * sizeof(int) + 4 + sizeof(CArray<CAccord>),
               "CMesure changed: update copyFields and sameFields");
 
 void copyFields(CMesure& d, const CMesure& s)
 {
-    d.tempo = s.tempo;
-    d.numerator = s.numerator;
-    d.denominator = s.denominator;
+    copyMeasureHeader(d, s);
     d.index = s.index;
-    d.beatCount = s.beatCount;
-    d.flags = s.flags;
-    d.aux = s.aux;
-    d.instrumentSlot = s.instrumentSlot;
-    d.isCompacted = s.isCompacted;
 }
 
 bool sameFields(const CMesure& a, const CMesure& b)
@@ -165,6 +158,7 @@ struct EditHistory::Step {
     Change change;
     CursorPlace before;
     CursorPlace after;
+    int redrawLevel = 1;
 };
 
 EditHistory::EditHistory(CTabDoc& doc) : doc_(doc) {}
@@ -235,12 +229,13 @@ bool settleSlices(const CTabDoc& doc, std::vector<TrackSlice>& slices)
 
 } // namespace
 
-bool EditHistory::end(const CursorPlace& after, bool mergeTyping)
+bool EditHistory::end(const CursorPlace& after, bool mergeTyping, int redrawLevel)
 {
     if (!open_)
         return false;
     std::unique_ptr<Step> step = std::move(open_);
     step->after = after;
+    step->redrawLevel = std::clamp(redrawLevel, 0, 2);
     Change& c = step->change;
     bool changed = settleSlices(doc_, c.slices);
     changed = changed || c.measureCount != doc_.measureCount || c.trackCount != doc_.trackCount;
@@ -261,6 +256,7 @@ bool EditHistory::end(const CursorPlace& after, bool mergeTyping)
     if (merge) {
         // The earlier step already holds the note as it was before both digits.
         top->after = after;
+        top->redrawLevel = std::min(top->redrawLevel, step->redrawLevel);
     } else {
         steps_.push_back(std::move(step));
         ++applied_;
@@ -351,6 +347,7 @@ ChangeSet EditHistory::changeSetOf(const Step& step, bool forward)
     set.firstMeasure = step.region.first;
     set.lastMeasure = step.region.count == ScoreRegion::kToEnd ? -1 : step.region.first + step.region.count - 1;
     set.settings = step.region.header;
+    set.redrawLevel = step.redrawLevel;
     set.cursorBefore = forward ? step.before : step.after;
     set.cursorAfter = forward ? step.after : step.before;
     return set;
@@ -444,9 +441,11 @@ void EditHistory::beforeTidy()
     tidy_ = std::make_unique<Step>();
     tidy_->kind = StepKind::Tidy;
     tidy_->hidden = true;
-    // The tidy-up reaches back one measure (the new last one when it drops
-    // the last) and, for an emptied score, rebuilds every track.
-    tidy_->region = {ScoreRegion::kAllTracks, std::max(doc_.measureCount - 2, 0), ScoreRegion::kToEnd, true};
+    // The tidy-up reaches back to the new last measure (one before the last
+    // at least) and, for an emptied score, rebuilds every track.
+    const int dropped = std::max(doc_.emptyMeasuresAtEnd(), 1);
+    tidy_->region = {ScoreRegion::kAllTracks, std::max(doc_.measureCount - 1 - dropped, 0), ScoreRegion::kToEnd,
+                     true};
     tidy_->change.measureCount = doc_.measureCount;
     tidy_->change.trackCount = doc_.trackCount;
     tidy_->change.settings = ScoreSettings::of(doc_);

@@ -59,7 +59,9 @@ public:
     // Ends the change: true when the score changed and a step was kept.
     // With `mergeTyping` (the caller knows nothing happened since the last
     // step) a typing step on the same note as that step joins it.
-    bool end(const CursorPlace& after, bool mergeTyping = false);
+    // `redrawLevel` is what the change asked the view to repaint; undo and
+    // redo of the step ask for the same.
+    bool end(const CursorPlace& after, bool mergeTyping = false, int redrawLevel = 1);
     // Drops the change being recorded, keeping what it did to the score
     // unrecorded; only for changes known to leave the score as it was.
     void abandon();

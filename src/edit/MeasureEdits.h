@@ -10,7 +10,7 @@
 namespace edit {
 
 // The most beats a measure may hold: the native file stores the count in a byte.
-constexpr int kMaxBeatsPerMeasure = 255;
+constexpr int kMaxBeatsPerMeasure = model::kMaxBeatsPerMeasure;
 
 // Rest beats that fill a measure of this time signature, shortest first: one
 // rest per set bit of the length in 64ths (3/4 gives a quarter then a half

@@ -44,8 +44,7 @@ void compactMeasure(CMesure& measure)
     measure.isCompacted = 1;
 }
 
-namespace {
-void copyHeader(CMesure& d, const CMesure& s)
+void copyMeasureHeader(CMesure& d, const CMesure& s)
 {
     d.beatCount = s.beatCount;
     d.flags = s.flags;
@@ -57,6 +56,7 @@ void copyHeader(CMesure& d, const CMesure& s)
     d.instrumentSlot = s.instrumentSlot;
 }
 
+namespace {
 void copyBeatsInUse(CMesure& d, const CMesure& s)
 {
     const int n = std::min({d.beats.GetSize(), s.beats.GetSize(), s.beatCount});
@@ -69,7 +69,7 @@ void copyMeasure(CMesure& destination, const CMesure& source)
 {
     if (&destination == &source)
         return;
-    copyHeader(destination, source);
+    copyMeasureHeader(destination, source);
     destination.beats.SetSize(std::max(0, source.beatCount));
     copyBeatsInUse(destination, source);
 }
@@ -78,6 +78,6 @@ void copyMeasureInPlace(CMesure& destination, const CMesure& source)
 {
     if (&destination == &source)
         return;
-    copyHeader(destination, source);
+    copyMeasureHeader(destination, source);
     copyBeatsInUse(destination, source);
 }

@@ -37,4 +37,6 @@ bool isMeasureFull(const CMesure& measure);
 void resetMeasureBeats(CMesure& measure, int n);
 void compactMeasure(CMesure& measure);
 void copyMeasure(CMesure& destination, const CMesure& source);
+// Every field but `index` and the beats.
+void copyMeasureHeader(CMesure& destination, const CMesure& source);
 void copyMeasureInPlace(CMesure& destination, const CMesure& source);

@@ -229,6 +229,59 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
         listener_->resetCursorBeat();
     }
 
+    const std::optional<std::string> bytes = fileio::readAll(path);
+    if (!bytes) {
+        clearSettingsForOpen();
+        failOpen(formatMessage(kCannotOpen, path));
+    } else {
+        readScore(path, *bytes);
+    }
+    return finishOpen(path);
+}
+
+bool CTabDoc::OnRecoverDocument(const std::string& copyPath, const std::string& originalPath)
+{
+    lastError_.clear();
+    const std::optional<std::string> bytes = fileio::readAll(copyPath);
+    if (!bytes) {
+        lastError_ = formatMessage(kCannotOpen, copyPath);
+        return false;
+    }
+    {
+        // Read on the side first: a damaged copy must not cost the current score.
+        CTabDoc trial;
+        if (!trial.readScore(copyPath, *bytes)) {
+            lastError_ = trial.lastError();
+            return false;
+        }
+    }
+    if (!OnOpenDocument(copyPath) || lastOpenFailed_)
+        return false;
+    pathName = originalPath;
+    isSaved = 0;
+    listener_->documentUpdated();
+    return true;
+}
+
+bool CTabDoc::readScore(const std::string& path, const std::string& bytes)
+{
+    lastOpenFailed_ = false;
+    lastError_.clear();
+    clearSettingsForOpen();
+    readBytes(path, bytes);
+    if (lastOpenFailed_)
+        return false;
+    if (measureCount != 0 && trackCount != 0) {
+        const CMesure& first = tracks[0][0];
+        scoreTempo = first.tempo;
+        scoreDenominator = first.denominator;
+        scoreNumerator = first.numerator;
+    }
+    return true;
+}
+
+void CTabDoc::clearSettingsForOpen()
+{
     slotCount = 0;
     trackCount = 0;
     for (auto& name : trackNames)
@@ -244,37 +297,40 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
     tabber.clear();
     notes.clear();
     needsInit = 1;
+}
 
-    const std::optional<std::string> bytes = fileio::readAll(path);
-    if (!bytes) {
-        failOpen(formatMessage(kCannotOpen, path));
-    } else {
-        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
-        const std::string ext = lowerExtension(path);
-        const bool isGp3 = ext == ".gp3";
-        const bool isGp4 = ext == ".gp4";
-        const bool native = ext == ".tbf" || (!isGp3 && !isGp4 && bytes->size() >= 4 && bytes->compare(1, 3, "TBF") == 0);
-        try {
-            if (isGp3 || isGp4) {
-                DeleteContents();
-                const bool ok = isGp3 ? importGp3(*this, data, bytes->size()) : importGp4(*this, data, bytes->size());
-                if (!ok)
-                    failOpen(kImportProblem);
-            } else if (native) {
-                tbf::read(*this, data, bytes->size());
-            } else {
-                failOpen(kBadFormat);
-            }
-        } catch (const EndOfData&) {
-            failOpen((isGp3 || isGp4) ? std::string(kImportProblem) : formatMessage(kEndOfFile, path));
-        } catch (const DamagedFile&) {
+void CTabDoc::readBytes(const std::string& path, const std::string& bytes)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::string ext = lowerExtension(path);
+    const bool isGp3 = ext == ".gp3";
+    const bool isGp4 = ext == ".gp4";
+    const bool isGp5 = ext == ".gp5";
+    const bool isGp = isGp3 || isGp4 || isGp5;
+    const bool native = ext == ".tbf" || (!isGp && bytes.size() >= 4 && bytes.compare(1, 3, "TBF") == 0);
+    try {
+        if (isGp) {
+            DeleteContents();
+            const auto import = isGp3 ? importGp3 : (isGp4 ? importGp4 : importGp5);
+            if (!import(*this, data, bytes.size()))
+                failOpen(kImportProblem);
+        } else if (native) {
+            tbf::read(*this, data, bytes.size());
+        } else {
             failOpen(kBadFormat);
-        } catch (const std::exception&) {
-            // An importer's array index out of range: the file is not usable.
-            failOpen((isGp3 || isGp4) ? std::string(kImportProblem) : std::string(kBadFormat));
         }
+    } catch (const EndOfData&) {
+        failOpen(isGp ? std::string(kImportProblem) : formatMessage(kEndOfFile, path));
+    } catch (const DamagedFile&) {
+        failOpen(kBadFormat);
+    } catch (const std::exception&) {
+        // An importer's array index out of range: the file is not usable.
+        failOpen(isGp ? std::string(kImportProblem) : std::string(kBadFormat));
     }
+}
 
+bool CTabDoc::finishOpen(const std::string& path)
+{
     if (lastOpenFailed_) {
         // The user already answered the question about unsaved changes, and a
         // half-read score is not worth saving: reset without asking again.
@@ -282,12 +338,6 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
     }
 
     pathName = path;
-    if (measureCount != 0 && trackCount != 0) {
-        const CMesure& first = tracks[0][0];
-        scoreTempo = first.tempo;
-        scoreDenominator = first.denominator;
-        scoreNumerator = first.numerator;
-    }
     listener_->resetCursor();
     isFreshLoad = 1;
     needsInit = 0;
@@ -302,8 +352,32 @@ bool CTabDoc::OnOpenDocument(const std::string& path)
 
 void CTabDoc::normalizeEndOfScore()
 {
-    if (measureCount < 1 || trackCount < 1)
-        return;
+    // The measure before a dropped one becomes the last and is tidied in
+    // turn, so saving what was saved changes nothing.
+    while (measureCount >= 1 && trackCount >= 1 && tidyLastMeasure()) {
+    }
+}
+
+int CTabDoc::emptyMeasuresAtEnd() const
+{
+    int count = 0;
+    for (int m = measureCount - 1; m >= 0; --m, ++count) {
+        for (int t = 0; t < trackCount; ++t) {
+            const CArray<CMesure>& track = tracks[static_cast<std::size_t>(t)];
+            if (m >= track.GetSize())
+                continue;
+            const CMesure& measure = track[m];
+            const int n = std::clamp(measure.beatCount, 0, measure.beats.GetSize());
+            for (int b = 0; b < n; ++b)
+                if (measure.beats[b].isRest || !measure.beats[b].hasNoFrets())
+                    return count;
+        }
+    }
+    return count;
+}
+
+bool CTabDoc::tidyLastMeasure()
+{
     const int last = measureCount - 1;
     bool allEmpty = true;
     for (int t = 0; t < trackCount; ++t) {
@@ -343,9 +417,15 @@ void CTabDoc::normalizeEndOfScore()
         // beat holding notes is lost and every track has the same length.
         for (int t = 0; t < trackCount; ++t) {
             CMesure& m = tracks[static_cast<std::size_t>(t)][last];
-            const int missingThirds = measureLengthTicks(m) * 3 - usedThirds(m);
-            if (missingThirds >= 3)
+            // Rests right after a triplet mark count two thirds, so one pass
+            // may leave the measure short: fill until it no longer is, or the
+            // next save would add more rests.
+            for (int pass = 0; pass < 4; ++pass) {
+                const int missingThirds = measureLengthTicks(m) * 3 - usedThirds(m);
+                if (missingThirds < 3)
+                    break;
                 appendRests(m, missingThirds / 3);
+            }
         }
     }
 
@@ -354,23 +434,12 @@ void CTabDoc::normalizeEndOfScore()
         track.SetSize(std::max(measureCount, 0));
         track.FreeExtra();
     }
+    return allEmpty;
 }
 
-bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
+void CTabDoc::shapeForSave()
 {
-    lastError_.clear();
-    if (listener_->isWindowUp())
-        listener_->stopPlayback();
-    int remembered = listener_->cursorMeasureIndex();
-    const std::string path = savePathFor(requestedPath);
-
-    const int before = measureCount;
-    if (recorder_)
-        recorder_->beforeTidy();
     normalizeEndOfScore();
-    if (measureCount < before && remembered > 0)
-        remembered = std::max(0, remembered - (before - measureCount));
-
     if (measureCount <= 0) {
         measureCount = 1;
         scoreNumerator = 4;
@@ -391,8 +460,30 @@ bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
             m.flags |= model::kFlagFirst | model::kFlagLast;
         }
     }
+}
+
+std::string CTabDoc::bytesForSave()
+{
+    shapeForSave();
+    return tbf::write(*this);
+}
+
+bool CTabDoc::OnSaveDocument(const std::string& requestedPath)
+{
+    lastError_.clear();
+    if (listener_->isWindowUp())
+        listener_->stopPlayback();
+    int remembered = listener_->cursorMeasureIndex();
+    const std::string path = savePathFor(requestedPath);
+
+    const int before = measureCount;
+    if (recorder_)
+        recorder_->beforeTidy();
+    shapeForSave();
     if (recorder_)
         recorder_->afterTidy();
+    if (measureCount < before && remembered > 0)
+        remembered = std::max(0, remembered - (before - measureCount));
     if (remembered >= 0)
         listener_->setCursorMeasureIndex(std::clamp(remembered, 0, measureCount - 1));
 

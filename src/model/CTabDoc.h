@@ -68,7 +68,20 @@ public:
     // True when the file was read; on failure the score is reset to a new one
     // (see lastOpenFailed) and the result of that reset is returned.
     bool OnOpenDocument(const std::string& path);
+    // The reading part of open on bytes in memory: settings cleared, the
+    // reader chosen by the path's extension or the bytes, the score values
+    // taken from the first measure. False on failure (see lastError), the
+    // score then being half read: nothing is reset and no listener is told.
+    bool readScore(const std::string& path, const std::string& bytes);
     bool OnSaveDocument(const std::string& path);
+    // Opens a recovery copy as the score it stands for: the path becomes the
+    // original one (empty for a score never saved) and the score stays marked
+    // modified. A copy that cannot be read leaves the score as it was and
+    // returns false, with the reason in lastError.
+    bool OnRecoverDocument(const std::string& copyPath, const std::string& originalPath);
+    // The save steps that shape the score (end of score tidied, minimum
+    // rebuilt) and the bytes the save writes. Throws CannotWrite.
+    std::string bytesForSave();
     bool OnCloseDocument();
     void DeleteContents();
 
@@ -85,14 +98,24 @@ public:
     // Path the save step really writes: ".tbf" appended when missing.
     static std::string savePathFor(const std::string& path);
 
-    // Tidies the end of the score before writing (public for tests).
+    // Tidies the end of the score before writing (public for tests): drops
+    // the measures at the end that hold nothing in any track, then completes
+    // the new last measure with rests.
     void normalizeEndOfScore();
+    // How many measures at the end hold nothing in any track (what the tidy-up drops).
+    int emptyMeasuresAtEnd() const;
 
 private:
     // Returns false when the operation must be abandoned.
     bool modifiedPrompt(bool requireMeasures);
     bool newDocumentSteps();
     void failOpen(const std::string& message);
+    void clearSettingsForOpen();
+    void shapeForSave();
+    // True when the last measure was empty in every track and dropped.
+    bool tidyLastMeasure();
+    void readBytes(const std::string& path, const std::string& bytes);
+    bool finishOpen(const std::string& path);
     void report(const std::string& message);
 
     Prompter* prompter_ = nullptr;

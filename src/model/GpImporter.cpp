@@ -16,11 +16,11 @@ constexpr int kVersionFieldSize = 31; // length byte + 30 characters
 constexpr int kChannelCount = 64;     // 4 ports x 16 channels
 constexpr int kTrackBlockSize = 98;
 constexpr int kFileStrings = 7;
-constexpr int kMaxBeatsPerMeasure = 255; // what the native format can store
-constexpr int kMaxNumerator = 32;
-constexpr int kMaxTempo = 500;
-constexpr int kMaxCapo = 12;
-constexpr int kMaxAmount = 7;
+using model::kMaxAmount;
+using model::kMaxBeatsPerMeasure;
+using model::kMaxCapo;
+using model::kMaxNumerator;
+using model::kMaxTempo;
 constexpr int kMinBeatBytes = 3; // flags, duration, strings
 
 // Drum sample for MIDI keys 27..87; keys from 88 wrap round.
@@ -41,7 +41,7 @@ constexpr int kBeatTuplet = 0x20;
 constexpr int kBeatStatus = 0x40;
 
 // Note flags.
-constexpr int kNoteOwnDuration = 0x01;
+constexpr int kNoteOwnDuration = 0x01; // version 5: a duration percentage
 constexpr int kNoteEffects = 0x08;
 constexpr int kNoteDynamic = 0x10;
 constexpr int kNoteTypeAndFret = 0x20;
@@ -58,6 +58,7 @@ struct MeasureHeader {
     int numerator = 4;
     int denominator = 4;
     int repeatFlags = 0;
+    int tripletFeel = 0; // version 5 keeps it per measure
 };
 
 struct Channel {
@@ -101,14 +102,26 @@ public:
     bool run(ImportInfo* info);
 
 private:
+    bool v5() const { return version_ == Version::V5_00 || version_ == Version::V5_10; }
     std::string intSizeString();
     void skipIntSizeString() { (void)intSizeString(); }
+    void skipIntSizeStrings(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            skipIntSizeString();
+    }
     void readSongInfo();
+    void readSongSettings5();
     void readChannels();
     void readMeasureHeaders(int count);
     void readTrack(FileTrack& ft);
     void readMeasure(int m, FileTrack& ft);
-    void readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept, bool onlyBeat, bool& wholeRest);
+    bool readVoice(int m, FileTrack& ft, CMesure& measure, bool live);
+    struct VoiceCounts {
+        int status = 0; // beats with a status: rests and empty beats
+        int empty = 0;  // empty beats
+    };
+    void readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept, bool live, VoiceCounts& counts);
     void readNote(int m, FileTrack& ft, CMesure& measure, int b, int kept, CAccord& beat, int j, bool live,
                   const BeatEffects& fx);
     BeatEffects readBeatEffects();
@@ -119,7 +132,7 @@ private:
     };
     Bend readBend();
     void skipChord();
-    void skipMixTable();
+    void readMixTable();
     void fillWithRests(CMesure& measure);
     void spendBeats(long long n);
     void finish(int measuresRead);
@@ -131,8 +144,11 @@ private:
     std::vector<MeasureHeader> headers_;
     std::vector<FileTrack> fileTracks_;
     CMesure scratch_{CMesure::NoBeats{}};
+    CMesure secondVoice_{CMesure::NoBeats{}};
     CAccord scratchBeat_;
     int tempo_ = 120;
+    long long notesRead_ = 0; // notes that reached a score beat
+    int pendingTempo_ = 0;    // tempo a mix table set in the current measure
     long long beatsLeft_ = kMaxImportedBeats;
 };
 
@@ -151,14 +167,20 @@ void Importer::readSongInfo()
     const std::string_view versionText = r_.bytes(kVersionFieldSize - 1).substr(0, static_cast<std::size_t>(versionLength));
     const std::optional<Version> v = versionFromText(versionText);
     if (!v)
-        throw GpDamaged("not a version 3 or 4 file");
+        throw GpDamaged("not a version 3, 4 or 5 file");
     version_ = *v;
 
     const std::string title = intSizeString();
     skipIntSizeString(); // subtitle
     skipIntSizeString(); // artist
     skipIntSizeString(); // album
-    const std::string words = intSizeString();
+    std::string words = intSizeString();
+    if (v5()) {
+        // The composer stands in when no lyricist is named.
+        std::string music = intSizeString();
+        if (words.empty())
+            words = std::move(music);
+    }
     skipIntSizeString(); // copyright
     const std::string tabber = intSizeString();
     skipIntSizeString(); // instructions
@@ -173,8 +195,8 @@ void Importer::readSongInfo()
         notice += intSizeString();
     }
 
-    const int tripletFeel = r_.u8();
-    if (version_ == Version::V4) {
+    const int tripletFeel = v5() ? 0 : r_.u8(); // version 5 keeps it per measure
+    if (version_ != Version::V3) {
         r_.skip(4); // lyrics track
         for (int line = 0; line < 5; ++line) {
             r_.skip(4); // starting measure
@@ -184,10 +206,14 @@ void Importer::readSongInfo()
             r_.skip(static_cast<std::size_t>(length));
         }
     }
-    tempo_ = std::clamp<std::int32_t>(r_.i32(), 1, kMaxTempo);
-    r_.skip(4); // key
-    if (version_ == Version::V4)
-        r_.skip(1); // octave
+    if (v5()) {
+        readSongSettings5();
+    } else {
+        tempo_ = std::clamp<std::int32_t>(r_.i32(), 1, kMaxTempo);
+        r_.skip(4); // key
+        if (version_ == Version::V4)
+            r_.skip(1); // octave
+    }
 
     doc_.title = title.empty() ? std::string(CTabDoc::kUntitled) : title;
     doc_.author = words;
@@ -199,6 +225,19 @@ void Importer::readSongInfo()
     doc_.scoreTempo = tempo_;
 }
 
+void Importer::readSongSettings5()
+{
+    if (version_ == Version::V5_10)
+        r_.skip(19); // master volume and equalizer of the sound engine
+    r_.skip(30);     // page size, margins, score size, header and footer choice
+    skipIntSizeStrings(10); // header and footer templates
+    skipIntSizeString();    // tempo name
+    tempo_ = std::clamp<std::int32_t>(r_.i32(), 1, kMaxTempo);
+    if (version_ == Version::V5_10)
+        r_.skip(1); // tempo hidden
+    r_.skip(5);     // key, octave
+}
+
 void Importer::readChannels()
 {
     for (Channel& c : channels_) {
@@ -208,6 +247,8 @@ void Importer::readChannels()
         c.instrument = instrumentFromProgram(static_cast<std::int8_t>(program & 0xFF));
         c.volume = volumeFromChannel(volume);
     }
+    if (v5())
+        r_.skip(38 + 4); // the measures of the 19 musical directions, master reverb
 }
 
 void Importer::readMeasureHeaders(int count)
@@ -233,10 +274,12 @@ void Importer::readMeasureHeaders(int count)
         if (flags & 0x04)
             h.repeatFlags |= model::kFlagRepeatStart;
         if (flags & 0x08) {
-            const int repeats = std::max(1, static_cast<int>(r_.u8()));
+            // Version 5 counts the times the section is played, not the repeats.
+            const int stored = r_.u8();
+            const int repeats = std::max(1, v5() ? stored - 1 : stored);
             h.repeatFlags |= repeats * 32 + model::kFlagRepeatEnd;
         }
-        if (flags & 0x10)
+        if ((flags & 0x10) && !v5())
             r_.skip(1); // alternate ending
         if (flags & 0x20) {
             skipIntSizeString(); // marker
@@ -244,6 +287,13 @@ void Importer::readMeasureHeaders(int count)
         }
         if (flags & 0x40)
             r_.skip(2); // key and mode
+        if (v5()) {
+            if (flags & 0x03)
+                r_.skip(4); // beam groups of the new time signature
+            r_.skip(1);     // alternate endings
+            h.tripletFeel = r_.u8();
+            r_.skip(1);
+        }
     }
 }
 
@@ -263,6 +313,14 @@ void Importer::readTrack(FileTrack& ft)
     r_.skip(8); // effects channel, fret count
     const std::int32_t capo = r_.i32();
     r_.skip(4); // colour
+    if (v5()) {
+        // Display bits, sound-engine settings and equalizer.
+        r_.skip(41 + 4);
+        if (version_ == Version::V5_10) {
+            r_.skip(4);
+            skipIntSizeStrings(2); // effect name and category
+        }
+    }
 
     // The model has six strings: a seventh (lowest) string is dropped.
     const int kept = std::min(strings, model::kStrings);
@@ -298,6 +356,11 @@ void Importer::readTrack(FileTrack& ft)
     doc_.slotInstrument[t] = code;
     // The native reader derives the same latency, so it survives a save.
     doc_.arpeggioLatency[t] = (code == model::kDrums || code == model::kPiano) ? 1 : 6;
+    if (v5()) {
+        doc_.mute[t] = (flags & 0x20) ? 1 : 0;
+        if (flags & 0x10)
+            doc_.soloTrack = ft.dest + 1;
+    }
 }
 
 void Importer::spendBeats(long long n)
@@ -333,8 +396,9 @@ void Importer::fillWithRests(CMesure& measure)
 
 void Importer::readMeasure(int m, FileTrack& ft)
 {
+    const bool live = ft.dest >= 0;
     CMesure* measure = &scratch_;
-    if (ft.dest >= 0) {
+    if (live) {
         std::vector<CMesure>& track = doc_.tracks[static_cast<std::size_t>(ft.dest)].raw();
         track.emplace_back(CMesure::NoBeats{});
         measure = &track.back();
@@ -345,8 +409,31 @@ void Importer::readMeasure(int m, FileTrack& ft)
     measure->numerator = h.numerator;
     measure->denominator = h.denominator;
     measure->instrumentSlot = std::max(ft.dest, 0);
-    measure->isCompacted = 1;
-    measure->beats.raw().clear();
+    if (!v5()) {
+        readVoice(m, ft, *measure, live);
+        return;
+    }
+    r_.skip(1); // layout mark
+    // The model has one voice per track: the second voice is taken only when
+    // the first has no note, as for a bass line written in voice 2.
+    if (readVoice(m, ft, *measure, live) || !live) {
+        readVoice(m, ft, scratch_, false);
+        return;
+    }
+    secondVoice_.numerator = h.numerator;
+    secondVoice_.denominator = h.denominator;
+    if (readVoice(m, ft, secondVoice_, true)) {
+        std::swap(measure->beats.raw(), secondVoice_.beats.raw());
+        measure->beatCount = secondVoice_.beatCount;
+    }
+}
+
+bool Importer::readVoice(int m, FileTrack& ft, CMesure& measure, bool live)
+{
+    measure.isCompacted = 1;
+    measure.beats.raw().clear();
+    measure.beatCount = 0;
+    const long long notesBefore = notesRead_;
 
     const std::int32_t count = r_.i32();
     if (count < 0)
@@ -354,24 +441,22 @@ void Importer::readMeasure(int m, FileTrack& ft)
     if (count > static_cast<long long>(r_.bytesLeft() / kMinBeatBytes))
         throw EndOfData();
     ft.tripletLeft = 0;
-    if (count == 0) {
-        fillWithRests(*measure);
-        return;
-    }
     // Beats past what the native format can store are read and dropped.
-    const int kept = std::min<int>(count, kMaxBeatsPerMeasure);
-    if (ft.dest >= 0)
+    const int kept = live ? std::min<int>(count, kMaxBeatsPerMeasure) : 0;
+    if (kept > 0)
         spendBeats(kept);
-    measure->beats.raw().assign(static_cast<std::size_t>(kept), CAccord());
-    measure->beatCount = kept;
-    bool wholeRest = false;
+    measure.beats.raw().assign(static_cast<std::size_t>(kept), CAccord());
+    measure.beatCount = kept;
+    VoiceCounts counts;
     for (int b = 0; b < count; ++b)
-        readBeat(m, ft, *measure, b, kept, count == 1, wholeRest);
-    if (wholeRest)
-        fillWithRests(*measure);
+        readBeat(m, ft, measure, b, kept, live, counts);
+    // A bar never filled in, or one whole-bar rest: the bar's rest pattern.
+    if (live && (count == 0 || (counts.status == count && (count == 1 || counts.empty == count))))
+        fillWithRests(measure);
+    return notesRead_ != notesBefore;
 }
 
-void Importer::readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept, bool onlyBeat, bool& wholeRest)
+void Importer::readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept, bool live, VoiceCounts& counts)
 {
     CAccord& beat = b < kept ? measure.beats[b] : scratchBeat_;
     if (b >= kept)
@@ -379,15 +464,21 @@ void Importer::readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept,
 
     const int flags = r_.u8();
     const bool hasStatus = flags & kBeatStatus;
-    if (hasStatus)
-        r_.skip(1); // empty beat or rest: both read as a rest
+    if (hasStatus) {
+        ++counts.status;
+        if (r_.u8() == 0)
+            ++counts.empty; // empty and rest beats both read as rests
+    }
     const int d = r_.i8();
     beat.durationCode = 4 - d;
     if (beat.durationCode < 0 || beat.durationCode > 6)
         beat.durationCode = 6;
-    if (flags & kBeatTuplet)
-        r_.skip(4); // every tuplet is shown as a triplet group
-    if ((flags & kBeatTuplet) || ft.tripletLeft > 0) {
+    const std::int32_t tuplet = (flags & kBeatTuplet) ? r_.i32() : 0;
+    if (v5() && tuplet != 0 && tuplet != 3 && tuplet != 6 && tuplet != 12) {
+        // Only tuplets of two thirds are triplet groups; others keep their
+        // written values rather than pull the beats after them into a group.
+        ft.tripletLeft = 0;
+    } else if (tuplet != 0 || ft.tripletLeft > 0) {
         if (ft.tripletLeft == 0) {
             beat.isTriplet = 1;
             ft.tripletLeft = 2;
@@ -395,12 +486,8 @@ void Importer::readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept,
             --ft.tripletLeft;
         }
     }
-    if (hasStatus) {
-        if (onlyBeat)
-            wholeRest = true;
-        else
-            beat.isRest = 1;
-    }
+    if (hasStatus)
+        beat.isRest = 1;
     beat.isDotted = (flags & kBeatDotted) ? 1 : 0;
     if (flags & kBeatChord)
         skipChord();
@@ -410,15 +497,17 @@ void Importer::readBeat(int m, FileTrack& ft, CMesure& measure, int b, int kept,
     if (flags & kBeatEffects)
         fx = readBeatEffects();
     if (flags & kBeatMixTable)
-        skipMixTable();
+        readMixTable();
     if (!beat.isRest)
         beat.arpeggio = fx.arpeggio;
 
-    const bool live = ft.dest >= 0 && b < kept && !hasStatus;
+    const bool liveBeat = live && b < kept && !hasStatus;
     const int stringBits = r_.u8();
     for (int j = 0; j < kFileStrings; ++j)
         if (stringBits & (1 << (6 - j)))
-            readNote(m, ft, measure, b, kept, beat, j, live, fx);
+            readNote(m, ft, measure, b, kept, beat, j, liveBeat, fx);
+    if (v5() && (r_.u16() & 0x0800))
+        r_.skip(1); // how far secondary beams are broken
 }
 
 void Importer::readNote(int m, FileTrack& ft, CMesure& measure, int b, int kept, CAccord& beat, int j, bool live,
@@ -428,14 +517,16 @@ void Importer::readNote(int m, FileTrack& ft, CMesure& measure, int b, int kept,
     int type = 1;
     if (flags & kNoteTypeAndFret)
         type = r_.u8();
-    if (flags & kNoteOwnDuration)
+    if ((flags & kNoteOwnDuration) && !v5())
         r_.skip(2);
     if (flags & kNoteDynamic)
         r_.skip(1);
     const bool hasFret = flags & kNoteTypeAndFret;
     const int stored = hasFret ? r_.i8() : 0;
-    if (version_ == Version::V4 && (flags & kNoteFingering))
+    if (version_ != Version::V3 && (flags & kNoteFingering))
         r_.skip(2);
+    if (v5())
+        r_.skip((flags & kNoteOwnDuration) ? 9 : 1); // duration percentage, second flags
     NoteEffects nfx;
     if (flags & kNoteEffects)
         nfx = readNoteEffects();
@@ -444,6 +535,7 @@ void Importer::readNote(int m, FileTrack& ft, CMesure& measure, int b, int kept,
     const int k = j - ft.strings + model::kStrings;
     if (!live || j >= ft.strings || k < 0 || k >= model::kStrings)
         return;
+    ++notesRead_;
     const auto js = static_cast<std::size_t>(j);
 
     bool fromTie = false;
@@ -517,7 +609,7 @@ BeatEffects Importer::readBeatEffects()
 {
     BeatEffects fx;
     const int f1 = r_.u8();
-    const int f2 = version_ == Version::V4 ? r_.u8() : 0;
+    const int f2 = version_ != Version::V3 ? r_.u8() : 0;
     if (f1 & 0x01)
         fx.vibrato = model::kVibratoLeftHand;
     if (f1 & 0x02)
@@ -545,8 +637,11 @@ BeatEffects Importer::readBeatEffects()
         fx.vibrato = bendAmount(readBend().height) * 8 + model::kVibratoDip;
     if (f1 & 0x40) {
         // Only one of the two speeds is set; which one gives the direction.
-        const int down = r_.i8();
-        const int up = r_.i8();
+        // Version 5 stores the up-stroke first.
+        int down = r_.i8();
+        int up = r_.i8();
+        if (v5())
+            std::swap(down, up);
         if (version_ == Version::V3)
             fx.arpeggio = up == 0 ? 1 : 2;
         else
@@ -577,7 +672,7 @@ NoteEffects Importer::readNoteEffects()
 {
     NoteEffects fx;
     const int f1 = r_.u8();
-    const int f2 = version_ == Version::V4 ? r_.u8() : 0;
+    const int f2 = version_ != Version::V3 ? r_.u8() : 0;
     if (f1 & 0x01) {
         const Bend bend = readBend();
         int kind = 0;
@@ -592,7 +687,7 @@ NoteEffects Importer::readNoteEffects()
         fx.bend = kind ? bendAmount(bend.height) * 16 + kind : 0;
     }
     if (f1 & 0x10) {
-        r_.skip(4); // grace fret, dynamic, transition, duration
+        r_.skip(v5() ? 5 : 4); // grace fret, dynamic, transition, duration (, flags)
         fx.grace = true;
     }
     fx.legatoToNext = f1 & 0x02;
@@ -602,7 +697,14 @@ NoteEffects Importer::readNoteEffects()
     }
     if (f2 & 0x04)
         r_.skip(1); // tremolo picking speed
-    if (f2 & 0x08) {
+    if ((f2 & 0x08) && v5()) {
+        const int slide = r_.u8();
+        fx.slideToNext = slide & 0x03; // shift or legato slide to the next note
+        if (slide & 0x10)
+            fx.slideIn = model::kSlideUp; // in from below
+        else if (slide & 0x20)
+            fx.slideIn = model::kSlideDown; // in from above
+    } else if (f2 & 0x08) {
         switch (r_.i8()) {
         case 1:
         case 2: fx.slideToNext = true; break;
@@ -613,8 +715,14 @@ NoteEffects Importer::readNoteEffects()
     } else if (f1 & 0x04) {
         fx.slideToNext = true;
     }
-    if (f2 & 0x10)
-        fx.harmonic = r_.u8() == 1 ? model::kNaturalHarmonic : model::kArtificialHarmonic;
+    if (f2 & 0x10) {
+        const int type = r_.u8();
+        fx.harmonic = type == 1 ? model::kNaturalHarmonic : model::kArtificialHarmonic;
+        if (v5() && type == 2)
+            r_.skip(3); // the harmonic's pitch class, accidental and octave
+        else if (v5() && type == 3)
+            r_.skip(1); // the fret where the string is touched
+    }
     if (f2 & 0x20)
         r_.skip(2); // trill
     fx.vibrato = f2 & 0x40;
@@ -625,7 +733,7 @@ NoteEffects Importer::readNoteEffects()
 void Importer::skipChord()
 {
     if (r_.u8() != 0) {
-        r_.skip(version_ == Version::V3 ? 124 : 106);
+        r_.skip(version_ == Version::V3 ? 124 : 106); // version 5 keeps the version-4 diagram
         return;
     }
     skipIntSizeString(); // name
@@ -633,14 +741,28 @@ void Importer::skipChord()
         r_.skip(24); // six frets
 }
 
-void Importer::skipMixTable()
+void Importer::readMixTable()
 {
     r_.skip(1); // instrument: no transition
+    if (v5())
+        r_.skip(16); // sound-engine instrument, variation, bank, effect
     int timed = 0;
     for (int i = 0; i < 6; ++i)
         timed += r_.i8() != -1;
-    timed += r_.i32() != -1;
-    r_.skip(static_cast<std::size_t>(timed) + (version_ == Version::V4 ? 1 : 0));
+    if (v5())
+        skipIntSizeString(); // tempo name
+    const std::int32_t tempo = r_.i32();
+    timed += tempo != -1;
+    if (!v5()) {
+        r_.skip(static_cast<std::size_t>(timed) + (version_ == Version::V4 ? 1 : 0));
+        return;
+    }
+    const bool hideTempo = version_ == Version::V5_10 && tempo != -1;
+    r_.skip(static_cast<std::size_t>(timed) + (hideTempo ? 1 : 0) + 2); // durations, flags, wah
+    if (version_ == Version::V5_10)
+        skipIntSizeStrings(2); // effect name and category
+    if (tempo > 0)
+        pendingTempo_ = std::min<std::int32_t>(tempo, kMaxTempo);
 }
 
 void Importer::finish(int measuresRead)
@@ -648,6 +770,9 @@ void Importer::finish(int measuresRead)
     doc_.measureCount = measuresRead;
     doc_.scoreNumerator = headers_[0].numerator;
     doc_.scoreDenominator = headers_[0].denominator;
+    doc_.scoreTempo = doc_.tracks[0][0].tempo;
+    if (v5())
+        doc_.tripletFeel = headers_[0].tripletFeel == 1; // eighths: the only feel the model plays
     const int last = measuresRead - 1;
     for (int t = 0; t < doc_.trackCount; ++t) {
         CArray<CMesure>& track = doc_.tracks[static_cast<std::size_t>(t)];
@@ -734,6 +859,13 @@ bool Importer::run(ImportInfo* info)
         }
         if (!complete)
             break;
+        if (pendingTempo_ > 0) {
+            // The model keeps one tempo per measure, the same in every track.
+            tempo_ = pendingTempo_;
+            pendingTempo_ = 0;
+            for (int t = 0; t < scoreTracks; ++t)
+                doc_.tracks[static_cast<std::size_t>(t)][m].tempo = tempo_;
+        }
         measuresRead = m + 1;
     }
     if (info)
@@ -752,6 +884,10 @@ std::optional<Version> versionFromText(std::string_view text)
         return Version::V3;
     if (text == "FICHIER GUITAR PRO v4.00" || text == "FICHIER GUITAR PRO v4.06" || text == "FICHIER GUITAR PRO L4.06")
         return Version::V4;
+    if (text == "FICHIER GUITAR PRO v5.00")
+        return Version::V5_00;
+    if (text == "FICHIER GUITAR PRO v5.10")
+        return Version::V5_10;
     return std::nullopt;
 }
 
@@ -818,6 +954,11 @@ bool importGp3(CTabDoc& doc, const std::uint8_t* data, std::size_t length)
 }
 
 bool importGp4(CTabDoc& doc, const std::uint8_t* data, std::size_t length)
+{
+    return gp::importScore(doc, data, length);
+}
+
+bool importGp5(CTabDoc& doc, const std::uint8_t* data, std::size_t length)
 {
     return gp::importScore(doc, data, length);
 }

@@ -12,7 +12,7 @@ class CTabDoc;
 // The pieces of the Guitar Pro import that tests and the benchmark look at.
 namespace gp {
 
-enum class Version { V3, V4 };
+enum class Version { V3, V4, V5_00, V5_10 };
 
 // The layout a version text announces; nothing for texts of other layouts.
 std::optional<Version> versionFromText(std::string_view text);
@@ -25,7 +25,7 @@ struct ImportInfo {
     std::size_t endPosition = 0; // where reading stopped
 };
 
-// One pass over the bytes; see importGp3 / importGp4 for the results.
+// One pass over the bytes; see importGp3 / importGp4 / importGp5 for the results.
 bool importScore(CTabDoc& doc, const std::uint8_t* data, std::size_t length, ImportInfo* info = nullptr);
 
 // Instrument code for a General MIDI program number (a signed byte).

@@ -57,6 +57,21 @@ constexpr int kVibratoLeftHand = 1;
 constexpr int kVibratoTremoloBar = 2;
 constexpr int kVibratoDip = 4;
 
+// Ranges the editor, the drawing and playback work within; the file readers
+// bring what a file says into them.
+constexpr int kMaxBeatsPerMeasure = 255; // what the native format can store
+constexpr int kMaxNumerator = 32;
+constexpr int kMaxTempo = 500;
+constexpr int kMaxCapo = 12;
+constexpr int kMaxAmount = 7; // bend and tremolo-bar amounts, in half tones
+constexpr int kMaxPan = 100;
+constexpr int kMaxVolume = 100;
+constexpr int kMaxFret = 24;
+constexpr int kMaxDrum = 29;         // highest drum number
+constexpr int kMaxPalmMute = 2;      // 1 starts a run, 2 carries it on
+constexpr int kMaxRepeatCount = 255; // flags bits 5 and up
+constexpr int kMaxDurationCode = 6;
+
 inline bool isValidDenominator(int d)
 {
     return d == 1 || d == 2 || d == 4 || d == 8 || d == 16 || d == 32 || d == 64;

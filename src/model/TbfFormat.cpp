@@ -39,27 +39,42 @@ void writeBeat(ByteWriter& w, const CAccord& b)
             writeNote(w, b.notes[k]);
 }
 
-void readNote(ByteReader& r, CNote& n)
+// One kind at a time: a kind the editor cannot set means none.
+int validKind(int kind, int allowed)
+{
+    return (kind & (kind - 1)) == 0 && (kind & ~allowed) == 0 ? kind : 0;
+}
+
+void readNote(ByteReader& r, CNote& n, bool drums)
 {
     const int b1 = r.u8();
     const int b2 = r.u8();
-    n.fret = b1 & 31;
-    n.technique = (b1 >> 5) + 8 * (b2 & 1);
-    n.bend = (b2 >> 1) & 15;
-    n.vibrato = b2 >> 5;
-    if (n.bend != 0)
-        n.bend += 16 * r.u8();
-    if (n.vibrato != 0)
-        n.vibrato += 8 * r.u8();
+    const int fret = b1 & 31;
+    const int technique = (b1 >> 5) + 8 * (b2 & 1);
+    const int bendKind = (b2 >> 1) & 15;
+    const int vibratoKind = b2 >> 5;
+    const int bendAmount = bendKind != 0 ? r.u8() : 0;
+    const int vibratoAmount = vibratoKind != 0 ? r.u8() : 0;
+
+    // Values no editor command makes are brought back to ones it does, so a
+    // damaged file opens as a score the editor, the drawing and playback know.
+    const bool playable = drums ? fret <= model::kMaxDrum : (fret <= model::kMaxFret || fret == model::kDeadFret);
+    n.fret = playable ? fret : model::kEmptyFret;
+    n.technique = technique <= model::kSlap ? technique : model::kNoTechnique;
+    const int bend = validKind(bendKind, model::kBendBend | model::kBendHeld | model::kBendRelease |
+                                             model::kBendBendRelease);
+    n.bend = bend != 0 ? bend + 16 * std::min(bendAmount, model::kMaxAmount) : 0;
+    const int vibrato = validKind(vibratoKind, model::kVibratoLeftHand | model::kVibratoTremoloBar | model::kVibratoDip);
+    n.vibrato = vibrato != 0 ? vibrato + 8 * std::min(vibratoAmount, model::kMaxAmount) : 0;
 }
 
-void readBeat(ByteReader& r, CAccord& b)
+void readBeat(ByteReader& r, CAccord& b, bool drums)
 {
     const int b1 = r.u8();
     const int b2 = r.u8();
     b.durationCode = b1 & 7;
-    b.palmMute = b1 >> 3;
-    if (b.durationCode > 6)
+    b.palmMute = std::min(b1 >> 3, model::kMaxPalmMute);
+    if (b.durationCode > model::kMaxDurationCode)
         throw DamagedFile("duration code 7");
     b.isDotted = b2 & 1;
     b.isTied = (b2 >> 1) & 1;
@@ -74,7 +89,7 @@ void readBeat(ByteReader& r, CAccord& b)
     const int mask = r.u8();
     for (int k = 0; k < model::kStrings; ++k) {
         if (mask & (1 << k))
-            readNote(r, b.notes[k]);
+            readNote(r, b.notes[k], drums);
         else
             b.notes[k].clear();
     }
@@ -157,8 +172,10 @@ void read(CTabDoc& doc, const std::uint8_t* data, std::size_t size)
     doc.slotCount = slotCount;
 
     const int header = r.i32();
-    doc.soloTrack = header / 2;
     doc.tripletFeel = header & 1;
+    // A solo outside the ten tracks is no solo.
+    const int solo = header >> 1;
+    doc.soloTrack = solo >= 0 && solo <= model::kMaxTracks ? solo : 0;
     doc.showAuthor = r.i32() != 0;
     doc.showTabber = r.i32() != 0;
     doc.author = r.countedString();
@@ -179,10 +196,10 @@ void read(CTabDoc& doc, const std::uint8_t* data, std::size_t size)
         const auto ti = static_cast<std::size_t>(t);
         doc.trackNames[ti] = r.countedString();
         const int panByte = r.u8();
-        doc.pan[ti] = panByte & 127;
+        doc.pan[ti] = std::min(panByte & 127, model::kMaxPan);
         doc.mute[ti] = panByte >> 7;
-        doc.capo[ti] = r.u8();
-        doc.volume[ti] = r.u8();
+        doc.capo[ti] = std::min<int>(r.u8(), model::kMaxCapo);
+        doc.volume[ti] = std::min<int>(r.u8(), model::kMaxVolume);
         for (int s = 0; s < 6; ++s)
             doc.tuning[ti][static_cast<std::size_t>(s)] = r.u8();
         if (trackCount == 1)
@@ -197,9 +214,13 @@ void read(CTabDoc& doc, const std::uint8_t* data, std::size_t size)
         for (int m = 0; m < measureCount; ++m) {
             CMesure& measure = track[m];
             measure.index = m;
-            measure.flags = r.i32();
-            measure.tempo = r.i32();
-            measure.numerator = r.u8();
+            // Bits 0..4 are marks; the repeat count above them is kept to
+            // what the repeat command can set.
+            const auto flags = static_cast<std::uint32_t>(r.i32());
+            const auto repeats = std::min<std::uint32_t>(flags >> 5, model::kMaxRepeatCount);
+            measure.flags = static_cast<int>((flags & 31u) | (repeats << 5));
+            measure.tempo = std::min(r.i32(), model::kMaxTempo);
+            measure.numerator = std::min<int>(r.u8(), model::kMaxNumerator);
             measure.denominator = r.u8();
             measure.beatCount = r.u8();
             measure.instrumentSlot = r.u8();
@@ -207,11 +228,14 @@ void read(CTabDoc& doc, const std::uint8_t* data, std::size_t size)
                 throw DamagedFile("measure header");
             if (measure.instrumentSlot >= slotCount)
                 throw DamagedFile("instrument slot");
+            const bool drums = doc.slotInstrument[static_cast<std::size_t>(measure.instrumentSlot)] == model::kDrums;
             measure.beats.SetSize(measure.beatCount);
             for (int b = 0; b < measure.beatCount; ++b)
-                readBeat(r, measure.beats[b]);
+                readBeat(r, measure.beats[b], drums);
             compactMeasure(measure);
         }
+        // The editor knows the end of the score by this flag.
+        track[measureCount - 1].flags |= model::kFlagLast;
         const int code = doc.slotInstrument[static_cast<std::size_t>(track[0].instrumentSlot)];
         doc.arpeggioLatency[ti] = (code == model::kDrums || code == model::kPiano) ? 1 : 6;
     }

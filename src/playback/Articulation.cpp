@@ -27,24 +27,37 @@ const std::array<double, 25>& ratios()
     return table;
 }
 
-const std::array<double, 2000>& vibratoTable()
+// The bank holds 1.93 s of each note and fades its last 320 ms out. A held
+// note jumps back before that fade (the engine cross-fades and matches the
+// level), so it never reaches the end of its sample while it is wanted.
+constexpr double kSustainFromAge = 1450;
+constexpr double kSustainUntilAge = 1700;
+constexpr int kSustainBytes = 44100; // 1 s into the sample
+constexpr double kSustainAge = 1000;
+
+// Hammer-ons, pull-offs and slid-into notes have no pick attack: they come in
+// 290 ms into their sample, where its treble has died down, and softer.
+constexpr int kLegatoBytes = 12789;
+constexpr double kLegatoAge = 290;
+constexpr double kLegatoLevel = -300;
+
+// A rest: the fretting hand damps what rings, in a few tens of milliseconds.
+constexpr int kDampMs = 30;
+
+// Palm mute: the palm on the strings dulls the tone and shortens the note.
+constexpr int kPalmMuteTone = 900;         // hertz
+constexpr double kPalmMuteDecayPerMs = 10; // hundredths of a decibel: 100 dB a second
+constexpr double kPalmMuteFreeMs = 10;     // the attack itself is left alone
+
+// Vibrato: a swing of 50 cents each way around the note, every 180 ms,
+// reaching its depth over the first 200 ms.
+constexpr double kVibratoCents = 50;
+constexpr double kVibratoPeriodMs = 180;
+constexpr double kVibratoRiseMs = 200;
+
+bool palmMutes(int instrument)
 {
-    static const std::array<double, 2000> table = [] {
-        std::array<double, 2000> t{};
-        const double pi = 3.14159265358979323846;
-        for (int i = 0; i < 2000; ++i) {
-            double v;
-            if (i < 200)
-                v = 1 + (1 + std::sin(i * pi / 90)) * (400 - i) / 600.0 * 0.03;
-            else if (i < 1000)
-                v = 1 + 0.03 * (1 + std::sin(i * pi / 90));
-            else
-                v = 1 + 0.03 * (1 + std::sin(1000 * pi / 90));
-            t[static_cast<std::size_t>(i)] = v;
-        }
-        return t;
-    }();
-    return table;
+    return instrument != model::kDrums && instrument != model::kPiano;
 }
 
 bool hasVibratoMark(const CNote& n)
@@ -70,7 +83,11 @@ double ratio(int n)
 
 double vibratoFactor(int ms)
 {
-    return vibratoTable()[static_cast<std::size_t>(((ms % 2000) + 2000) % 2000)];
+    if (ms <= 0)
+        return 1.0;
+    const double pi = 3.14159265358979323846;
+    const double depth = kVibratoCents * std::min(1.0, ms / kVibratoRiseMs);
+    return std::pow(2.0, depth * std::sin(2 * pi * ms / kVibratoPeriodMs) / 1200);
 }
 
 void prepareSlides(BeatVoice& cur, BeatVoice& next)
@@ -171,11 +188,32 @@ void prepareVibrato(BeatVoice& cur)
     }
 }
 
-Renderer::Renderer(ISoundEngine& engine) : engine_(engine), startedAt_(static_cast<std::size_t>(kSlots * kSamples), kNotSounding) {}
+Renderer::Renderer(ISoundEngine& engine)
+    : engine_(engine),
+      startedAt_(static_cast<std::size_t>(kSlots * kSamples), kNotSounding),
+      palmMuted_(static_cast<std::size_t>(kSlots * kSamples), false)
+{
+}
 
 void Renderer::reset()
 {
     std::fill(startedAt_.begin(), startedAt_.end(), kNotSounding);
+    std::fill(palmMuted_.begin(), palmMuted_.end(), false);
+}
+
+std::vector<bool>::reference Renderer::palmMutedRef(int slot, int sample)
+{
+    slot = std::clamp(slot, 0, kSlots - 1);
+    sample = std::clamp(sample, 0, kSamples - 1);
+    return palmMuted_[static_cast<std::size_t>(slot * kSamples + sample)];
+}
+
+double Renderer::palmMuteOffset(int slot, int sample, double now)
+{
+    const double started = startedAtRef(slot, sample);
+    if (!palmMutedRef(slot, sample) || started == kNotSounding)
+        return 0;
+    return -kPalmMuteDecayPerMs * std::max(0.0, now - started - kPalmMuteFreeMs);
 }
 
 double& Renderer::startedAtRef(int slot, int sample)
@@ -206,15 +244,11 @@ void Renderer::prepareBeat(TrackState& track, BeatVoice& cur, BeatVoice& prev, i
         for (int s = 0; s < 6; ++s) {
             if (!prev.isSounding[s] || prev.silent(s))
                 continue;
-            // Let a rest damp what rings: loud strings drop to -22.5 dB, quiet ones go silent.
-            if (prev.level[s] < -2199) {
-                engine_.SetVolume(prev.slot, prev.sampleIndex[s], -10000);
-                cur.level[s] = -10000;
-            } else {
-                engine_.SetVolume(prev.slot, prev.sampleIndex[s], -2250);
-                cur.level[s] = -2250;
-            }
+            // The hand damps every string that rings: silence in a few tens of milliseconds.
+            engine_.Release(prev.slot, prev.sampleIndex[s], kDampMs);
+            cur.level[s] = -10000;
             startedAtRef(prev.slot, prev.sampleIndex[s]) = kNotSounding;
+            prev.isSounding[s] = false;
         }
     }
     if (!prev.hasBeat)
@@ -222,7 +256,9 @@ void Renderer::prepareBeat(TrackState& track, BeatVoice& cur, BeatVoice& prev, i
     for (int s = 0; s < 6; ++s) {
         const CNote& cn = cur.beat.notes[s];
         const CNote& pn = prev.beat.notes[s];
-        if (pn.fret == model::kEmptyFret || !prev.isSounding[s] || prev.silent(s))
+        // A string left ringing stays with every later beat that leaves it
+        // alone, so it is sustained, damped and silenced like any other.
+        if (!prev.isSounding[s] || prev.silent(s))
             continue;
         const bool carry =
             cn.fret == model::kEmptyFret || (prev.beat.isTied && (cn.fret == pn.fret || cur.silent(s)));
@@ -230,6 +266,7 @@ void Renderer::prepareBeat(TrackState& track, BeatVoice& cur, BeatVoice& prev, i
             continue;
         cur.sampleIndex[s] = prev.sampleIndex[s];
         cur.isSounding[s] = true;
+        cur.level[s] = prev.level[s]; // a ringing string goes on at its own level
         if (!cur.beat.isRest && cn.fret != model::kEmptyFret)
             setLevel(cur, s, cur.level[s], volume);
         cur.onset[s] = prev.beat.isTied ? 0 : -1;
@@ -256,12 +293,10 @@ void Renderer::startString(TrackState& track, BeatVoice& cur, BeatVoice& prev, i
     const bool tapped = tech == model::kLeftHandTapping || tech == model::kTapping;
     if (instrument == model::kDrums || instrument == model::kPiano) {
         // both from the very start
-    } else if (prev.hasBeat && legato) {
-        position = 3087;
-        startedAt = now - 70;
-    } else if (prev.hasBeat && slid && cur.frequency[s] == 22050.0) {
-        position = 12789;
-        startedAt = now - 290;
+    } else if (prev.hasBeat && (legato || (slid && cur.frequency[s] == 22050.0))) {
+        position = kLegatoBytes;
+        startedAt = now - kLegatoAge;
+        cur.level[s] += kLegatoLevel;
     } else if (!prev.hasBeat && (legato || tapped)) {
         position = 2646;
         startedAt = now - 60;
@@ -283,6 +318,9 @@ void Renderer::startString(TrackState& track, BeatVoice& cur, BeatVoice& prev, i
             startedAt = cur.durationMs >= 80 ? now : now - 30;
         }
     }
+    const bool muted = cur.beat.palmMute != 0 && palmMutes(instrument);
+    palmMutedRef(cur.slot, sample) = muted;
+    engine_.SetTone(cur.slot, sample, muted ? kPalmMuteTone : 0);
     if (position == 0)
         engine_.PostStart(cur.slot, sample);
     else
@@ -470,23 +508,19 @@ void Renderer::render(TrackState& track, BeatVoice& cur, BeatVoice& prev, double
             continue;
         const int sample = cur.sampleIndex[s];
         double& started = startedAtRef(cur.slot, sample);
-        if (levelWindow && !drums && cur.onset[s] != -1 && started != kNotSounding) {
+        const double mute = palmMuteOffset(cur.slot, sample, now);
+        if (levelWindow && !drums && started != kNotSounding) {
+            // Strings left ringing (onset -1) are sustained like held ones.
             const double age = now - started;
             if (age > 1249)
                 cur.level[s] -= (elapsed - track.lastLevelUpdate) / 2;
-            if (age > 1750 && age < 2000) {
-                // Past the recording's end: jump back to 1.25 s into the sample.
-                engine_.StartNow(cur.slot, sample, 55125);
-                started = now - 1250;
+            if (age > kSustainFromAge && age < kSustainUntilAge) {
+                engine_.SustainFrom(cur.slot, sample, kSustainBytes);
+                started = now - kSustainAge;
             }
-            setLevel(cur, s, cur.level[s], volume);
-        }
-        if (instrument == model::kDistortedGuitar && cur.beat.palmMute != 0 && started != kNotSounding) {
-            const double age = now - started;
-            if (age >= 8 && age <= 289) {
-                engine_.PostStartAt(cur.slot, sample, 12789);
-                started = now - 290;
-            }
+            setLevel(cur, s, cur.level[s] + mute, volume);
+        } else if (mute != 0) {
+            setLevel(cur, s, cur.level[s] + mute, volume); // a palm-muted note dies away quickly
         }
         if (pitchWindow && !drums)
             updatePitch(cur, s, elapsed, volume);

@@ -14,7 +14,7 @@ namespace articulation {
 
 // 2^(n/12) to six decimals, n clamped to 0..24.
 double ratio(int n);
-// Vibrato factor for millisecond i of a note (period 180 ms, between 1.0 and 1.06).
+// Vibrato factor for millisecond i of a note: a swing of 50 cents each way, period 180 ms.
 double vibratoFactor(int ms);
 
 // Preparation at the beat's start (pitched instruments only).
@@ -46,6 +46,9 @@ public:
 
 private:
     double& startedAtRef(int slot, int sample);
+    std::vector<bool>::reference palmMutedRef(int slot, int sample);
+    // Level offset of a palm-muted voice at `now` (0 for others).
+    double palmMuteOffset(int slot, int sample, double now);
     void setLevel(const BeatVoice& v, int s, double level, int volume);
     void prepareBeat(TrackState& track, BeatVoice& cur, BeatVoice& prev, int instrument, int volume);
     void startString(TrackState& track, BeatVoice& cur, BeatVoice& prev, int s, double now, int instrument,
@@ -54,6 +57,7 @@ private:
 
     ISoundEngine& engine_;
     std::vector<double> startedAt_;
+    std::vector<bool> palmMuted_; // per slot and sample: started under a palm mute
 };
 
 } // namespace articulation

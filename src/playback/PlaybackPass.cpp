@@ -80,6 +80,8 @@ bool PlaybackPass::start(const Start& request, double now)
             return false;
     }
 
+    // What still rings from an earlier performance does not belong to this one.
+    engine_.StopAll();
     startMeasure_ = measureIndex_ = m;
     repeatsLeft_ = -1;
     repeatTarget_ = repeatStartAtOrBefore(m);
@@ -183,6 +185,7 @@ void PlaybackPass::rotate(int t, double startTime, double now)
         if (oldPrev.isSounding[s] && !oldPrev.silent(s) && !oldCur.isSounding[s]) {
             oldCur.sampleIndex[s] = oldPrev.sampleIndex[s];
             oldCur.isSounding[s] = true;
+            oldCur.level[s] = oldPrev.level[s];
         }
     }
     const int reused = tp.prev;
@@ -339,7 +342,10 @@ void PlaybackPass::finish(bool byItself)
 {
     if (!playing_)
         return;
-    engine_.StopAll();
+    // At the end of the score the last notes ring out (their samples fade by
+    // themselves); a stop silences at once.
+    if (!byItself)
+        engine_.StopAll();
     playing_ = false;
     endedByItself_ = byItself;
     renderer_.reset();

@@ -8,6 +8,7 @@
 #include "WavWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -232,6 +233,10 @@ bool CSoundEngine::renderToWav(const std::string& path, std::int64_t maxFrames, 
     for (std::int64_t done = 0; done < maxFrames && ok;) {
         const int n = static_cast<int>(std::min<std::int64_t>(chunk, maxFrames - done));
         mixer_->render(buffer.data(), n);
+        float peak = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n) * static_cast<std::size_t>(mixer_->channels()); ++i)
+            peak = std::max(peak, std::fabs(buffer[i]));
+        lastChunkPeak_ = peak;
         ok = writer.write(buffer.data(), n);
         done += n;
         if (finished && finished())
@@ -416,6 +421,24 @@ void CSoundEngine::SetPan(int slot, int index, int pan)
 {
     if (postable(slot, index))
         mixer_->setPan(slot, index, pan);
+}
+
+void CSoundEngine::Release(int slot, int index, int ms)
+{
+    if (postable(slot, index))
+        mixer_->releaseNow(slot, index, ms);
+}
+
+void CSoundEngine::SustainFrom(int slot, int index, int bytePosition)
+{
+    if (postable(slot, index) && bytePosition >= 0)
+        command([&] { mixer_->sustainNow(slot, index, bytePosition); });
+}
+
+void CSoundEngine::SetTone(int slot, int index, int hertz)
+{
+    if (postable(slot, index))
+        mixer_->setTone(slot, index, hertz);
 }
 
 int CSoundEngine::bufferVolume(int slot, int index) const

@@ -80,6 +80,9 @@ public:
     void SetFrequency(int slot, int index, int hertz) override;
     void SetVolume(int slot, int index, int level) override;
     void SetPan(int slot, int index, int pan) override;
+    void Release(int slot, int index, int ms) override;
+    void SustainFrom(int slot, int index, int bytePosition) override;
+    void SetTone(int slot, int index, int hertz) override;
     int SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const override;
     void setTickCallback(TickCallback callback) override;
     void StartOutput() override;
@@ -120,6 +123,8 @@ public:
     std::vector<float> renderOffline(int frames);
     // Renders to a WAV file until `finished` says so or maxFrames are written.
     bool renderToWav(const std::string& path, std::int64_t maxFrames, const std::function<bool()>& finished = {});
+    // Highest absolute sample of the last chunk renderToWav wrote.
+    float lastChunkPeak() const { return lastChunkPeak_; }
 
     // FRETLARK_AUDIO=null|none|device chooses the output; Device otherwise.
     static Output outputFromEnvironment();
@@ -155,4 +160,5 @@ private:
     std::array<std::atomic<int>, kSlotLimit> slotCodes_;
     std::atomic<int> slotTableCount_{0};
     bool deviceMessageShown_ = false;
+    float lastChunkPeak_ = 0;
 };

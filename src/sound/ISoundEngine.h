@@ -31,6 +31,16 @@ public:
     // -10000 (left) .. +10000 (right).
     virtual void SetPan(int slot, int index, int pan) = 0;
 
+    // How a guitarist shapes a sound beyond starting and stopping it. The
+    // defaults fall back on the plain commands, for engines without them.
+    // Immediate: fades a voice out over `ms` (a hand damping the string).
+    virtual void Release(int slot, int index, int /*ms*/) { StopNow(slot, index); }
+    // Immediate: a sounding voice goes on from another point of its sample
+    // without a new attack (cross-faded and level matched).
+    virtual void SustainFrom(int slot, int index, int bytePosition) { StartNow(slot, index, bytePosition); }
+    // Low-pass corner on the voice in hertz, 0 = open (a muted, duller tone).
+    virtual void SetTone(int /*slot*/, int /*index*/, int /*hertz*/) {}
+
     // Sample index of note `string` (0 = highest) of `beat` in `track`; 52 = no sound.
     virtual int SampleIndex(const CTabDoc& doc, const CAccord& beat, int string, int track) const = 0;
 

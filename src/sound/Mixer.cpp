@@ -59,13 +59,15 @@ void Mixer::configure(int rate, int channels)
     masterR_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
     busL_.assign(static_cast<std::size_t>(maxBlock_) * kSlots, 0.0f);
     busR_.assign(static_cast<std::size_t>(maxBlock_) * kSlots, 0.0f);
+    toneL_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
+    toneR_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
     limiter_ = SoftLimiter(rate_);
     // The audio clock starts again with the new format.
     blockLen_ = blockPos_ = 0;
     blockMs_ = 0;
     framesRendered_.store(0);
     for (Voice& v : voices_)
-        v.seenFrequency = -1; // steps depend on the output rate
+        v.seenFrequency = v.seenTone = -1; // steps and filters depend on the output rate
 }
 
 // ---------------------------------------------------------------- the bank
@@ -88,6 +90,8 @@ void Mixer::install(int slot, int index, std::shared_ptr<const SampleData> sampl
         c.frequency.store(0, std::memory_order_relaxed);
         c.level.store(0, std::memory_order_relaxed);
         c.pan.store(0, std::memory_order_relaxed);
+        c.tone.store(0, std::memory_order_relaxed);
+        v.seenTone = -1;
         pending_[static_cast<std::size_t>(id)].store(kPendingNone, std::memory_order_relaxed);
         present_[static_cast<std::size_t>(id)].store(v.sample != nullptr, std::memory_order_release);
     }
@@ -170,6 +174,20 @@ void Mixer::stopNow(int slot, int index)
     withVoices([&] { stop(voiceId(slot, index)); });
 }
 
+void Mixer::releaseNow(int slot, int index, int ms)
+{
+    if (!valid(slot, index))
+        return;
+    withVoices([&] { release(voiceId(slot, index), std::max(1, ms)); });
+}
+
+void Mixer::sustainNow(int slot, int index, int bytePosition)
+{
+    if (!valid(slot, index) || bytePosition < 0)
+        return;
+    withVoices([&] { sustain(voiceId(slot, index), bytePosition); });
+}
+
 void Mixer::stopAll()
 {
     withVoices([&] {
@@ -201,6 +219,13 @@ void Mixer::setPan(int slot, int index, int pan)
         return;
     controls_[static_cast<std::size_t>(voiceId(slot, index))].pan.store(std::clamp(pan, -10000, 10000),
                                                                          std::memory_order_relaxed);
+}
+
+void Mixer::setTone(int slot, int index, int hertz)
+{
+    if (!valid(slot, index))
+        return;
+    controls_[static_cast<std::size_t>(voiceId(slot, index))].tone.store(std::max(hertz, 0), std::memory_order_relaxed);
 }
 
 int Mixer::frequency(int slot, int index) const
@@ -325,6 +350,13 @@ void Mixer::refresh(Voice& v, int id)
         const double hz = frequency == 0 ? static_cast<double>(v.sample->rate) : frequency;
         v.wantStep = hz / rate_;
     }
+    const int tone = c.tone.load(std::memory_order_relaxed);
+    if (tone != v.seenTone) {
+        v.seenTone = tone;
+        // Two one-pole sections at the corner: 12 dB per octave above it.
+        v.toneCoefficient =
+            tone <= 0 || tone * 2 >= rate_ ? 1.0f : static_cast<float>(1.0 - std::exp(-2.0 * 3.14159265358979 * tone / rate_));
+    }
 }
 
 void Mixer::toTail(Voice& v)
@@ -353,6 +385,7 @@ void Mixer::start(int id, int bytePosition)
     p.active = true;
     p.pos = static_cast<std::uint64_t>(frame) << 32;
     p.step = p.stepTarget = v.wantStep;
+    p.tone = v.toneCoefficient;
     p.targetL = v.wantL;
     p.targetR = v.wantR;
     if (frame == 0) {
@@ -371,6 +404,89 @@ void Mixer::start(int id, int bytePosition)
 void Mixer::stop(int id)
 {
     toTail(voices_[static_cast<std::size_t>(id)]);
+}
+
+void Mixer::release(int id, int ms)
+{
+    Voice& v = voices_[static_cast<std::size_t>(id)];
+    if (!v.main.active)
+        return;
+    // Unlike a stop, the fade keeps following the voice's level.
+    v.tail = v.main;
+    const float blocks = static_cast<float>(std::max(1, ms));
+    v.tail.envStep = -std::max(v.tail.env, 1e-3f) / blocks;
+    v.main.active = false;
+}
+
+namespace {
+
+// Frame of a mono buffer near `to` where the waveform best continues the
+// one at `from` (normalised correlation over a few periods).
+int matchingFrame(const SampleData& s, int from, int to)
+{
+    constexpr int kWindow = 256, kReach = 256;
+    const float* x = s.leftBase() + SampleData::kPadBefore;
+    const int last = s.frames - kWindow;
+    if (from < 0 || from > last)
+        return to;
+    int best = to;
+    double bestScore = -2;
+    for (int k = std::max(0, to - kReach); k <= std::min(last, to + kReach); ++k) {
+        double cross = 0, ea = 0, eb = 0;
+        for (int i = 0; i < kWindow; ++i) {
+            const double a = x[from + i], b = x[k + i];
+            cross += a * b;
+            ea += a * a;
+            eb += b * b;
+        }
+        const double score = ea > 0 && eb > 0 ? cross / std::sqrt(ea * eb) : -1;
+        if (score > bestScore) {
+            bestScore = score;
+            best = k;
+        }
+    }
+    return best;
+}
+
+double rmsAround(const SampleData& s, int frame, int length)
+{
+    const float* x = s.leftBase() + SampleData::kPadBefore;
+    const int from = std::clamp(frame, 0, s.frames);
+    const int to = std::min(s.frames, from + length);
+    double sum = 0;
+    for (int i = from; i < to; ++i)
+        sum += static_cast<double>(x[i]) * x[i];
+    return to > from ? std::sqrt(sum / (to - from)) : 0;
+}
+
+} // namespace
+
+void Mixer::sustain(int id, int bytePosition)
+{
+    Voice& v = voices_[static_cast<std::size_t>(id)];
+    if (!v.sample)
+        return;
+    if (!v.main.active || v.sample->channels != 1) {
+        start(id, bytePosition);
+        return;
+    }
+    const SampleData& s = *v.sample;
+    const int from = static_cast<int>(v.main.pos >> 32);
+    int to = bytePosition / s.blockAlign;
+    if (to >= s.frames)
+        return;
+    to = matchingFrame(s, from, to);
+    const int window = static_cast<int>(s.rate / 16); // 60 ms: longer than any beating between partials
+    const double here = rmsAround(s, from, window), there = rmsAround(s, to, window);
+    const double match = here > 0 && there > 0 ? std::clamp(here / there, 0.05, 1.5) : 1.0;
+
+    v.tail = v.main;
+    v.tail.envStep = -std::max(v.tail.env, 1e-3f) / kSustainFadeBlocks;
+    Playhead& p = v.main;
+    p.pos = (static_cast<std::uint64_t>(to) << 32) | (p.pos & 0xFFFFFFFFu);
+    p.trim = static_cast<float>(p.trim * match);
+    p.env = 0;
+    p.envStep = 1.0f / kSustainFadeBlocks;
 }
 
 float Mixer::cubic(float s0, float s1, float s2, float s3, float f)
@@ -746,17 +862,28 @@ void Mixer::mixPlayhead(Voice& v, Playhead& p, float* left, float* right, int fr
         if (s.channels == 2)
             __builtin_prefetch(s.rightBase() + at);
     }
+    // The cross-fade or release envelope and the level match scale both ends of the block.
+    const float envStart = p.env * p.trim;
+    if (p.envStep != 0) {
+        p.env = std::clamp(p.env + p.envStep, 0.0f, 1.0f);
+        if (p.env >= 1.0f)
+            p.envStep = 0;
+    }
+    const float envEnd = p.env * p.trim;
+    const float startL = p.gainL * envStart, startR = p.gainR * envStart;
     const float perFrame = 1.0f / static_cast<float>(frames);
-    const float dL = (endL - p.gainL) * perFrame;
-    const float dR = (endR - p.gainR) * perFrame;
-    if (p.gainL == 0 && p.gainR == 0 && endL == 0 && endR == 0) {
+    const float dL = (endL * envEnd - startL) * perFrame;
+    const float dR = (endR * envEnd - startR) * perFrame;
+    if (startL == 0 && startR == 0 && endL * envEnd == 0 && endR * envEnd == 0) {
         p.pos += step * static_cast<std::uint64_t>(todo); // silent, but still moving through its sample
+    } else if (s.channels == 1 && p.tone < 1.0f) {
+        mixFiltered(v, p, step, startL, startR, dL, dR, left, right, todo);
     } else if (s.channels == 1) {
-        p.pos = mixMono(s.leftBase(), p.pos, step, p.gainL, p.gainR, dL, dR, left, right, todo);
+        p.pos = mixMono(s.leftBase(), p.pos, step, startL, startR, dL, dR, left, right, todo);
     } else {
         const float* l = s.leftBase();
         const float* r = s.rightBase();
-        float gl = p.gainL, gr = p.gainR;
+        float gl = startL, gr = startR;
         for (int i = 0; i < todo; ++i) {
             const std::size_t at = static_cast<std::size_t>(p.pos >> 32);
             const float f = fractionOf(p.pos);
@@ -769,8 +896,28 @@ void Mixer::mixPlayhead(Voice& v, Playhead& p, float* left, float* right, int fr
     }
     p.gainL = endL;
     p.gainR = endR;
-    if (todo < frames || (p.fading && p.gainRamp == 0))
+    if (todo < frames || (p.fading && p.gainRamp == 0) || (p.envStep < 0 && p.env <= 0))
         p.active = false;
+}
+
+void Mixer::mixFiltered(const Voice& v, Playhead& p, std::uint64_t step, float gainL, float gainR, float dL, float dR,
+                        float* left, float* right, int todo)
+{
+    float* mono = toneL_.data();
+    std::fill_n(mono, todo, 0.0f);
+    std::fill_n(toneR_.data(), todo, 0.0f);
+    p.pos = mixMono(v.sample->leftBase(), p.pos, step, 1.0f, 0.0f, 0.0f, 0.0f, mono, toneR_.data(), todo);
+    const float a = p.tone;
+    float y1 = p.low1, y2 = p.low2;
+    for (int i = 0; i < todo; ++i) {
+        y1 += a * (mono[i] - y1);
+        y2 += a * (y1 - y2);
+        const auto k = static_cast<float>(i);
+        left[i] += y2 * (gainL + k * dL);
+        right[i] += y2 * (gainR + k * dR);
+    }
+    p.low1 = y1;
+    p.low2 = y2;
 }
 
 void Mixer::mixBlock(int frames)

@@ -37,6 +37,9 @@ public:
     static constexpr int kRampBlocks = 4;
     static constexpr int kFadeInBlocks = 2;
     static constexpr int kSilentLevel = -10000;
+    // A sustained voice that jumps back in its sample cross-fades over this
+    // many blocks (20 ms).
+    static constexpr int kSustainFadeBlocks = 20;
 
     using TickCallback = std::function<void(double nowMs)>;
 
@@ -66,12 +69,21 @@ public:
     void stopNow(int slot, int index);
     // Stops every voice and forgets every queued request.
     void stopAll();
+    // Immediate like startNow: fades the voice out over `ms` (a hand damping a string).
+    void releaseNow(int slot, int index, int ms);
+    // Immediate like startNow: a sounding voice goes on from another point of
+    // its sample without a new attack. The jump is moved to where the
+    // waveform matches, cross-faded, and the new point's level is matched to
+    // the old one's; a silent voice simply starts there.
+    void sustainNow(int slot, int index, int bytePosition);
 
     // Device values: hertz (0 = the sample's own rate), hundredths of a
     // decibel (0 full, -10000 silent), pan -10000 (left) .. 10000 (right).
     void setFrequency(int slot, int index, int hertz);
     void setLevel(int slot, int index, int level);
     void setPan(int slot, int index, int pan);
+    // Low-pass corner in hertz (0 = open) for the voice's next starts: a duller tone.
+    void setTone(int slot, int index, int hertz);
     int frequency(int slot, int index) const;
     int level(int slot, int index) const;
     int pan(int slot, int index) const;
@@ -124,12 +136,19 @@ private:
         float gainL = 0, gainR = 0;
         float targetL = 0, targetR = 0;
         int gainRamp = 0;
+        // A cross-fade or release on top of the level: a factor moving by
+        // envStep each block; the playhead ends when it falls to 0.
+        float env = 1, envStep = 0;
+        float trim = 1; // level match of a sustain jump
+        float tone = 1;           // low-pass coefficient taken at the start, 1 = open
+        float low1 = 0, low2 = 0; // its state
     };
     struct Voice {
         std::shared_ptr<const SampleData> sample;
         Playhead main;
         Playhead tail; // the previous sound of a restarted or stopped voice, fading out
-        int seenLevel = 1, seenPan = 0, seenFrequency = -1;
+        int seenLevel = 1, seenPan = 0, seenFrequency = -1, seenTone = 0;
+        float toneCoefficient = 1; // 1 = open
         float wantL = 1, wantR = 1;
         double wantStep = 1;
         bool listed = false;
@@ -138,6 +157,7 @@ private:
         std::atomic<int> frequency{0};
         std::atomic<int> level{0};
         std::atomic<int> pan{0};
+        std::atomic<int> tone{0};
     };
 
     static bool valid(int slot, int index) { return slot >= 0 && slot < kSlots && index >= 0 && index < kIndexes; }
@@ -151,6 +171,10 @@ private:
     void stop(int id);
     void refresh(Voice& v, int id);
     void mixPlayhead(Voice& v, Playhead& p, float* left, float* right, int frames);
+    void mixFiltered(const Voice& v, Playhead& p, std::uint64_t step, float gainL, float gainR, float dL, float dR,
+                     float* left, float* right, int todo);
+    void release(int id, int blocks);
+    void sustain(int id, int bytePosition);
     void toTail(Voice& v);
     template <typename F>
     void withVoices(F&& f);
@@ -177,6 +201,7 @@ private:
 
     std::vector<float> masterL_, masterR_;
     std::vector<float> busL_, busR_; // kSlots blocks each
+    std::vector<float> toneL_, toneR_; // one block: a filtered voice before its gains
     int blockLen_ = 0;
     int blockPos_ = 0;
     std::int64_t blockMs_ = 0;

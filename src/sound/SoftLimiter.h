@@ -8,7 +8,9 @@ namespace sound {
 // peak the envelope is too slow for, so the output never exceeds 1.0.
 class SoftLimiter {
 public:
-    static constexpr float kThreshold = 0.8f;
+    // The bank leaves the mix its headroom; the limiter only catches what
+    // rises above -0.9 dBFS.
+    static constexpr float kThreshold = 0.9f;
 
     explicit SoftLimiter(int rate);
     void process(float* left, float* right, int frames);

@@ -191,7 +191,7 @@ Path wave()
     // One period of the vibrato line; copies placed one advance apart join up.
     const double w = kWaveAdvance, amp = 0.12, centre = -0.22;
     std::vector<PointF> pts;
-    const int steps = 40;
+    const int steps = 16; // smooth at any size the view draws, and light in a PDF
     for (int i = 0; i <= steps; ++i) {
         const double t = double(i) / steps;
         pts.push_back({-w / 2 + w * t, centre - amp * std::sin(2 * std::numbers::pi * t)});

@@ -48,6 +48,7 @@ ScoreLayout ScoreLayout::compute(const CTabDoc& doc, const ViewState& state, con
     l.measureCount_ = std::max(0, doc.measureCount);
     l.cursorTrack_ = std::clamp(state.cursorTrack, 0, model::kMaxTracks - 1);
     l.firstLine_ = std::max(0, state.firstLine);
+    l.lastLine_ = l.firstLine_ + units.linesPerPage;
     if (state.showsMultiTrack(doc.trackCount)) {
         l.multiTrack_ = true;
         l.shownTracks_ = state.shownTrackList(doc.trackCount);
@@ -57,6 +58,15 @@ ScoreLayout ScoreLayout::compute(const CTabDoc& doc, const ViewState& state, con
     const CMesure* current = measureAt(doc, state.cursorMeasure.track, state.cursorMeasure.measure);
     l.stringCount_ = current ? stringCountOfInstrument(instrumentOfMeasure(doc, *current)) : 6;
     l.flow(doc);
+    l.buildRecords(doc);
+    return l;
+}
+
+ScoreLayout ScoreLayout::showingLines(const CTabDoc& doc, int firstLine, int lastLine) const
+{
+    ScoreLayout l = *this;
+    l.firstLine_ = std::max(0, firstLine);
+    l.lastLine_ = std::max(l.firstLine_, lastLine);
     l.buildRecords(doc);
     return l;
 }
@@ -271,8 +281,13 @@ void ScoreLayout::buildRecords(const CTabDoc& doc)
             r.stringY[static_cast<std::size_t>(i)] = r.top + truncToInt(i * units_.u);
         if (multiTrack_ && staff == 0) {
             r.firstOfGroup = true;
-            const int lastStaffLine = k + n - 1;
-            const int lastTrack = shownTracks_.back();
+            int lastStaffLine = k + n - 1;
+            int lastTrack = shownTracks_.back();
+            // A group split by a page break: its bars end with the page.
+            if (units_.paper && lastStaffLine > lastLine_) {
+                lastStaffLine = lastLine_;
+                lastTrack = shownTracks_[static_cast<std::size_t>(lastLine_ - k)];
+            }
             const int lastStrings = staffStringCount(doc, lastTrack, lastStaffLine);
             r.groupBottom = lineTop(lastStaffLine) + truncToInt((lastStrings == 4 ? 3 : 5) * units_.u);
         }

@@ -50,6 +50,9 @@ public:
     static ScoreLayout compute(const CTabDoc& doc, const ViewState& state, const DeviceMetrics& device);
     // The same with units already worked out (paints that keep the metrics).
     static ScoreLayout compute(const CTabDoc& doc, const ViewState& state, const ViewUnits& units);
+    // The same flow with other lines shown, firstLine to lastLine (a printed
+    // page): only the records are built again.
+    ScoreLayout showingLines(const CTabDoc& doc, int firstLine, int lastLine) const;
 
     const ViewUnits& units() const { return units_; }
     bool multiTrack() const { return multiTrack_; }
@@ -59,7 +62,7 @@ public:
     int stringCount() const { return stringCount_; }
 
     int firstLine() const { return firstLine_; }
-    int lastLine() const { return firstLine_ + units_.linesPerPage; }
+    int lastLine() const { return lastLine_; }
     int linesPerPage() const { return units_.linesPerPage; }
     int lastScoreLine() const { return lastScoreLine_; }
     // First measure of a line; the measure count for the line after the last
@@ -102,6 +105,7 @@ private:
     int measureCount_ = 0;
     int stringCount_ = 6;
     int firstLine_ = 0;
+    int lastLine_ = 0;
     int lastScoreLine_ = 0;
     std::vector<int> lineStarts_;
     std::vector<LineRecord> records_;

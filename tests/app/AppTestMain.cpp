@@ -16,6 +16,9 @@ int main(int argc, char** argv)
     TempDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.path().string()));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(settings.path().string()));
+    // Recovery copies go to a data folder of the run's own.
+    TempDir data;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.path().string()));
     CTabApp app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     return RUN_ALL_TESTS();

@@ -140,7 +140,7 @@ TEST_F(WindowTest, NoToTheQuestionClosesWithoutSaving)
     EXPECT_EQ(prompter.saveDialogs, 0);
 }
 
-TEST_F(WindowTest, OpenOffersTheFourFileTypesAndRemembersTheFile)
+TEST_F(WindowTest, OpenOffersTheFileTypesAndRemembersTheFile)
 {
     const std::string a = dir.file("a.tbf"), b = dir.file("b.tbf");
     writeScore(a, [](CTabDoc& d) { d.title = "A"; });
@@ -151,9 +151,9 @@ TEST_F(WindowTest, OpenOffersTheFourFileTypesAndRemembersTheFile)
     chooser.answers = {a};
     frame().runCommand(57601);
     ASSERT_EQ(chooser.offeredFilters.size(), 1u);
-    EXPECT_EQ(chooser.offeredFilters[0], (std::vector<std::string>{"Tablatures (*.tbf;*.gp3;*.gp4)",
+    EXPECT_EQ(chooser.offeredFilters[0], (std::vector<std::string>{"Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)",
                                                                    "Fichier Fretlark(*.tbf)", "Fichier Gp3(*.gp3)",
-                                                                   "Fichier Gp4(*.gp4)"}));
+                                                                   "Fichier Gp4(*.gp4)", "Fichier Gp5(*.gp5)"}));
     EXPECT_EQ(doc().title, "A");
     chooser.answers = {b};
     frame().runCommand(57601);
@@ -210,6 +210,40 @@ TEST_F(WindowTest, DroppedFilesOpen)
     QCoreApplication::sendEvent(&frame(), &drop);
     EXPECT_EQ(doc().title, "Déposé");
     EXPECT_EQ(doc().pathName, path);
+}
+
+TEST_F(WindowTest, GuitarPro5FilesComeInByEveryPath)
+{
+    const std::string gp5 = TempDir::read(std::string(FRETLARK_GP5_DATA) + "/Demo-v5.gp5");
+    const std::string cli = dir.file("demo.gp5"), chosen = dir.file("choisi.GP5"), dropped = dir.file("depose.gp5");
+    for (const std::string& p : {cli, chosen, dropped})
+        TempDir::write(p, gp5);
+
+    ASSERT_TRUE(start({QString::fromStdString(cli)}));
+    EXPECT_EQ(doc().title, "Demo for Guitar Pro 5");
+    EXPECT_EQ(doc().trackCount, 5);
+    EXPECT_EQ(doc().pathName, cli);
+
+    chooser.answers = {chosen};
+    frame().runCommand(57601);
+    EXPECT_EQ(doc().pathName, chosen);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&frame(), &drop);
+    EXPECT_EQ(doc().pathName, dropped);
+    EXPECT_EQ(app().recentFiles().entries(), (std::vector<std::string>{dropped, chosen, cli}));
+    EXPECT_TRUE(prompter.messages.empty());
+
+    // Saving writes a native file beside it, the Guitar Pro file untouched.
+    chooser.answers = {dir.file("depose.tbf")};
+    frame().runCommand(57604);
+    EXPECT_EQ(chooser.suggestions, std::vector<std::string>{dir.file("depose.tbf")});
+    EXPECT_EQ(doc().pathName, dir.file("depose.tbf"));
+    EXPECT_EQ(TempDir::read(dropped), gp5);
 }
 
 TEST_F(WindowTest, AboutBoxAndPrintSetupOpenAndClose)

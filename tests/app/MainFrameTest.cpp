@@ -27,9 +27,10 @@ const std::vector<std::pair<std::string, Items>> kMenus = {
     {"&Fichier",
      {{57600, "&Nouveau\tCtrl+N"}, {57601, "&Ouvrir...\tCtrl+O"}, {57603, "&Enregistrer\tCtrl+S"},
       {57604, "En&registrer sous..."}, {57607, "&Imprimer...\tCtrl+P"}, {57609, "Aperçu a&vant impression"},
-      {57606, "C&onfiguration de l'impression..."}, {57616, "Fichier récent"}, {57665, "&Quitter"}}},
+      {57606, "C&onfiguration de l'impression..."}, {32920, "E&xporter en PDF..."}, {57616, "Fichier récent"}, {57665, "&Quitter"}}},
     {"&Edition",
-     {{32873, "&Propriétés de la partition\tF5"}, {32860, "&Insérer une mesure"}, {32848, "&Ajouter une piste"},
+     {{57643, "Impossible d'annuler\tCtrl+Z"}, {57644, "Impossible de rétablir\tCtrl+Y"},
+      {32873, "&Propriétés de la partition\tF5"}, {32860, "&Insérer une mesure"}, {32848, "&Ajouter une piste"},
       {32869, "&Supprimer cette piste"}, {32846, "Coller\tCtrl+V"}, {32845, "Copier\tCtrl+C"},
       {32847, "Couper\tCtrl+X"}, {32820, "Insérer\tIns"}, {32821, "Supprimer\tSuppr"}, {32815, "Lecture"},
       {32818, "Retour rapide"}, {32817, "Avance Rapide"}}},
@@ -116,7 +117,7 @@ TEST_F(WindowTest, ToolbarsHoldTheirCommandsInOrder)
         std::vector<int> buttons;
     };
     const Expected bars[] = {
-        {frame().standardBar, "Outils Standard", {16, 15}, {57600, 57601, 57603, 0, 32847, 32845, 32846, 0, 57607, 32889}},
+        {frame().standardBar, "Outils Standard", {16, 15}, {57643, 57644, 0, 57600, 57601, 57603, 0, 32847, 32845, 32846, 0, 57607, 32889}},
         {frame().rhythmBar, "Rythme", {20, 30}, {32772, 32773, 32774, 32775, 32776, 32777, 32778, 0, 32781, 32811}},
         {frame().attributesBar,
          "Attributs des notes",
@@ -310,8 +311,9 @@ TEST_F(WindowTest, UsingAMenuStopsPlayback)
 TEST_F(WindowTest, AcceleratorTableIsComplete)
 {
     ASSERT_TRUE(start());
-    // Undo and the pane keys are left out: they have no command behind them.
+    // The pane keys are left out: they have no command behind them.
     const std::multiset<std::pair<std::string, int>> expected = {
+        {"Ctrl+Z", 57643},    {"Alt+Backspace", 57643}, {"Ctrl+Y", 57644}, {"Ctrl+Shift+Z", 57644},
         {"F1", 32889},        {"End", 32817},       {"Home", 32818},      {"Ctrl+N", 57600},    {"Ctrl+O", 57601},
         {"Ctrl+P", 57607},    {"Ctrl+S", 57603},    {"Ctrl+V", 32846},    {"Shift+Ins", 32846}, {"Ctrl+C", 32845},
         {"Ctrl+Ins", 32845},  {"Shift+Del", 32847}, {"Ctrl+X", 32847},    {"Alt+1", 32835},     {"Alt+2", 32836},

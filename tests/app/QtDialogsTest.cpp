@@ -48,7 +48,7 @@ QStringList shownFiles(QFileDialog* dialog, const QString& folder)
 TEST(QtDialogs, OpenDialogShowsTheTypeLinesAsWrittenAndFiltersByEachPattern)
 {
     TempDir dir;
-    for (const char* name : {"a.tbf", "b.GP3", "c.gp4", "d.txt"})
+    for (const char* name : {"a.tbf", "b.GP3", "c.gp4", "d.txt", "e.Gp5"})
         TempDir::write(dir.file(name), "x");
     std::filesystem::create_directory(dir.path() / "sous-dossier");
     const QString folder = QString::fromStdString(dir.path().string());
@@ -60,7 +60,7 @@ TEST(QtDialogs, OpenDialogShowsTheTypeLinesAsWrittenAndFiltersByEachPattern)
         auto* dialog = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(dialog, nullptr);
         lines = dialog->nameFilters();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return shownFiles(dialog, folder).size() == 3; }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return shownFiles(dialog, folder).size() == 4; }, 3000));
         all = shownFiles(dialog, folder);
         auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(types, nullptr);
@@ -73,9 +73,9 @@ TEST(QtDialogs, OpenDialogShowsTheTypeLinesAsWrittenAndFiltersByEachPattern)
     QtFileChooser chooser;
     EXPECT_FALSE(chooser.chooseOpenPath(FileFilter::documentFilters()).has_value());
     QDir::setCurrent(previous);
-    EXPECT_EQ(lines, (QStringList{"Tablatures (*.tbf;*.gp3;*.gp4)", "Fichier Fretlark(*.tbf)", "Fichier Gp3(*.gp3)",
-                                  "Fichier Gp4(*.gp4)"}));
-    EXPECT_EQ(all, (QStringList{"a.tbf", "b.GP3", "c.gp4"}));
+    EXPECT_EQ(lines, (QStringList{"Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)", "Fichier Fretlark(*.tbf)",
+                                  "Fichier Gp3(*.gp3)", "Fichier Gp4(*.gp4)", "Fichier Gp5(*.gp5)"}));
+    EXPECT_EQ(all, (QStringList{"a.tbf", "b.GP3", "c.gp4", "e.Gp5"}));
     EXPECT_EQ(native, QStringList{"a.tbf"});
 }
 

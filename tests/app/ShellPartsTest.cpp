@@ -184,15 +184,16 @@ TEST(AppPaths, BaseDirectoryAndHelpPage)
 TEST(FileFilter, LinesInOrderAndEveryPatternFilters)
 {
     const auto& filters = FileFilter::documentFilters();
-    ASSERT_EQ(filters.size(), 4u);
-    EXPECT_EQ(filters[0].text, "Tablatures (*.tbf;*.gp3;*.gp4)");
+    ASSERT_EQ(filters.size(), 5u);
+    EXPECT_EQ(filters[0].text, "Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)");
     EXPECT_EQ(filters[1].text, "Fichier Fretlark(*.tbf)");
     EXPECT_EQ(filters[2].text, "Fichier Gp3(*.gp3)");
     EXPECT_EQ(filters[3].text, "Fichier Gp4(*.gp4)");
-    EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.tbf", "*.gp3", "*.gp4"}));
-    for (const char* name : {"a.tbf", "B.GP3", "c.gp4", "x.y.Tbf"})
+    EXPECT_EQ(filters[4].text, "Fichier Gp5(*.gp5)");
+    EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.tbf", "*.gp3", "*.gp4", "*.gp5"}));
+    for (const char* name : {"a.tbf", "B.GP3", "c.gp4", "x.y.Tbf", "d.GP5"})
         EXPECT_TRUE(filters[0].matches(name)) << name;
-    for (const char* name : {"a.tbf.bak", "gp3", "a.gp5", ""})
+    for (const char* name : {"a.tbf.bak", "gp3", "a.gp6", ""})
         EXPECT_FALSE(filters[0].matches(name)) << name;
     EXPECT_FALSE(filters[2].matches("a.tbf"));
     EXPECT_EQ(FileFilter::patternsOf("Tout (*.a *.b;*.c)"), (std::vector<std::string>{"*.a", "*.b", "*.c"}));
@@ -259,6 +260,8 @@ TEST_F(DocumentCommandsTest, SuggestedNameComesFromPathOrTitle)
     doc.title = std::string(119, 'a') + "é"; // cut before a split character
     EXPECT_EQ(DocumentCommands::suggestedName(doc), std::string(119, 'a') + ".tbf");
     doc.pathName = "/x/song.GP4";
+    EXPECT_EQ(DocumentCommands::suggestedName(doc), "/x/song.tbf");
+    doc.pathName = "/x/song.gp5";
     EXPECT_EQ(DocumentCommands::suggestedName(doc), "/x/song.tbf");
     doc.pathName = "/x/song.tbf";
     EXPECT_EQ(DocumentCommands::suggestedName(doc), "/x/song.tbf");

@@ -61,11 +61,22 @@ TEST_F(TransportTest, EndOfScoreReturnsToTheFirstMeasure)
 {
     view().state().cursorMeasure = {0, 3};
     ASSERT_TRUE(frame().runCommand(32815));
+    // The last note (fret 7 on the top string: sample 33) rings out past the
+    // end of the performance: seen as soon as the performance is over.
+    CSoundEngine& engine = view().transport().engine();
+    QElapsedTimer clock;
+    clock.start();
+    while (view().transport().isPlaying() && clock.elapsed() < 5000)
+        QTest::qWait(2);
+    EXPECT_GE(engine.bufferPosition(0, 33), 0);
     for (int i = 0; i < 300 && playing(); ++i)
         QTest::qWait(10);
     EXPECT_FALSE(playing());
     EXPECT_EQ(view().state().cursorMeasure.measure, 0);
     EXPECT_EQ(view().state().cursorBeat, 0);
+    // Stop silences it.
+    ASSERT_TRUE(frame().runCommand(32816));
+    EXPECT_EQ(engine.bufferPosition(0, 33), -1);
 }
 
 TEST_F(TransportTest, ClosingOrOpeningAMenuWhilePlayingOnlyStops)

@@ -26,6 +26,8 @@ protected:
             opened.push_back(url);
             return true;
         });
+        // A copy some earlier window of the run left is kept, never asked about.
+        app().setRecoveryChooser([](const std::vector<recovery::Entry>&) { return RecoveryChoice{}; });
     }
     void TearDown() override
     {
@@ -33,6 +35,7 @@ protected:
         app().setPrompter(nullptr);
         app().setFileChooser(nullptr);
         app().setUrlOpener(nullptr);
+        app().setRecoveryChooser(nullptr);
     }
 
     static CTabApp& app() { return *CTabApp::instance(); }

@@ -27,10 +27,13 @@ constexpr std::size_t kTruncationStride = 1;
 
 const char* const kSamples[] = {"Chords.gp3", "Chords.gp4", "Duration.gp3", "Effects.gp3", "Effects.gp4",
                                 "Harmonics.gp3", "Harmonics.gp4", "Key.gp4", "Measure-Header.gp3",
-                                "Measure-Header.gp4", "Repeat.gp4", "Slides.gp4", "Strokes.gp4", "Vibrato.gp4"};
+                                "Measure-Header.gp4", "Repeat.gp4", "Slides.gp4", "Strokes.gp4", "Vibrato.gp4",
+                                "Chords.gp5", "Demo-v5.gp5", "Directions.gp5", "Effects.gp5", "Harmonics.gp5",
+                                "Key.gp5", "Measure-Header.gp5", "No-Wah.gp5", "RSE.gp5", "Repeat.gp5",
+                                "Slides.gp5", "Strokes.gp5", "Tie.gp5", "Voices.gp5", "Wah.gp5"};
 
 // A built file with what the samples lack: several tracks, a bass, drums,
-// ties, empty bars, marks carried across bars.
+// ties, empty bars, marks carried across bars, a second voice taken in.
 std::string builtSample(int version)
 {
     GpFileBuilder f(version);
@@ -54,6 +57,12 @@ std::string builtSample(int version)
         f.bodies.push_back(m == 1 ? std::vector<GpBeat>{} : GpFileBuilder::quarters(3, 4, 3));
         f.bodies.push_back(GpFileBuilder::quarters(3, 1, 36 + m));
     }
+    if (version >= 5) {
+        // The bass's empty bar has its notes in the second voice.
+        f.secondVoices.resize(5);
+        f.secondVoices[4] = GpFileBuilder::quarters(3, 2, 7);
+        f.secondVoices[4][1].notes[0].type = 2;
+    }
     return f.bytes();
 }
 
@@ -61,9 +70,9 @@ std::vector<std::string> corpus()
 {
     std::vector<std::string> files;
     for (const char* name : kSamples)
-        files.push_back(TempDir::read(std::string(FRETLARK_GP_DATA) + "/" + name));
-    files.push_back(builtSample(3));
-    files.push_back(builtSample(4));
+        files.push_back(dataFile(name));
+    for (int version : {3, 4, 5, 500})
+        files.push_back(builtSample(version));
     return files;
 }
 

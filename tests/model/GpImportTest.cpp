@@ -14,81 +14,6 @@
 
 namespace {
 
-std::string dataFile(const std::string& name)
-{
-    return TempDir::read(std::string(FRETLARK_GP_DATA) + "/" + name);
-}
-
-const std::uint8_t* bytesOf(const std::string& s)
-{
-    return reinterpret_cast<const std::uint8_t*>(s.data());
-}
-
-// Imports bytes into a fresh document and checks the result is usable.
-std::unique_ptr<CTabDoc> imported(const std::string& bytes, gp::ImportInfo* info = nullptr)
-{
-    auto doc = std::make_unique<CTabDoc>();
-    EXPECT_TRUE(doc->OnNewDocument());
-    EXPECT_TRUE(gp::importScore(*doc, bytesOf(bytes), bytes.size(), info));
-    expectUsableScore(*doc);
-    return doc;
-}
-
-const CMesure& measure(const CTabDoc& doc, int m, int t = 0)
-{
-    return doc.tracks[static_cast<std::size_t>(t)][m];
-}
-
-// Rhythm of a measure, one word per beat: duration code, then '.' dotted,
-// 't' triplet start, 'r' rest, '~' tied into the next beat.
-std::string rhythm(const CMesure& m)
-{
-    std::string out;
-    for (int b = 0; b < m.beatCount; ++b) {
-        const CAccord& beat = m.beats[b];
-        if (!out.empty())
-            out += ' ';
-        out += std::to_string(beat.durationCode);
-        out += beat.isDotted ? "." : "";
-        out += beat.isTriplet ? "t" : "";
-        out += beat.isRest ? "r" : "";
-        out += beat.isTied ? "~" : "";
-    }
-    return out;
-}
-
-// Frets of a beat, highest string first, '-' for EMPTY.
-std::string frets(const CAccord& beat)
-{
-    std::string out;
-    for (const CNote& n : beat.notes) {
-        if (!out.empty())
-            out += ' ';
-        out += n.fret == model::kEmptyFret ? "-" : std::to_string(n.fret);
-    }
-    return out;
-}
-
-// One field of the note on notes[k] for every beat of a measure.
-template <typename F>
-std::vector<int> perBeat(const CMesure& m, F field)
-{
-    std::vector<int> out;
-    for (int b = 0; b < m.beatCount; ++b)
-        out.push_back(field(m.beats[b]));
-    return out;
-}
-
-std::vector<int> techniques(const CMesure& m, int k = 5)
-{
-    return perBeat(m, [k](const CAccord& b) { return b.notes[k].technique; });
-}
-
-std::vector<int> vibratos(const CMesure& m, int k = 5)
-{
-    return perBeat(m, [k](const CAccord& b) { return b.notes[k].vibrato; });
-}
-
 using V = std::vector<int>;
 const std::array<int, 6> kStandard{2, 7, 12, 17, 21, 26};
 
@@ -117,15 +42,7 @@ TEST_P(GpSampleFile, OpensThroughTheDocumentAndIsReadToTheEnd)
     EXPECT_EQ(doc->volume[0], 50 + 13 * 50 / 16); // channel volume 13, the usual default
 
     CTabDoc opened;
-    ScriptedPrompter prompter;
-    opened.setPrompter(&prompter);
-    TempDir dir;
-    const std::string path = dir.file(GetParam());
-    TempDir::write(path, bytes);
-    EXPECT_TRUE(opened.OnOpenDocument(path));
-    EXPECT_FALSE(opened.lastOpenFailed());
-    EXPECT_TRUE(prompter.messages.empty());
-    EXPECT_EQ(scoreToJson(opened), scoreToJson(*doc));
+    EXPECT_EQ(openedThroughDocument(opened, GetParam(), bytes), scoreToJson(*doc));
 }
 
 INSTANTIATE_TEST_SUITE_P(All, GpSampleFile,
@@ -318,24 +235,9 @@ TEST(GpSamples, KeySignaturesHaveNoPlaceButTheBarsRemain)
 // ---------------------------------------------------------------------------
 // Built files for the cases the samples do not hold.
 
-namespace {
-
-GpFileBuilder oneTrack(int version, std::vector<std::vector<GpBeat>> bodies)
-{
-    GpFileBuilder f(version);
-    f.tracks = {GpTrack{}};
-    f.headers.resize(bodies.size());
-    f.headers[0].numerator = 4;
-    f.headers[0].denominator = 4;
-    f.bodies = std::move(bodies);
-    return f;
-}
-
-} // namespace
-
 TEST(GpImport, SongInformation)
 {
-    GpFileBuilder f = oneTrack(4, {GpFileBuilder::quarters(4)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {GpFileBuilder::quarters(4)});
     f.title = "Caf\xE9";
     f.words = "Paroles";
     f.tabber = "Moi";
@@ -358,7 +260,7 @@ TEST(GpImport, FourStringBassUsesTheLowSlotsAndGuitarTuning)
 {
     GpBeat beat;
     beat.notes = {{1, 3}, {4, 5}};
-    GpFileBuilder f = oneTrack(3, {{beat}});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {{beat}});
     f.tracks[0].strings = 4;
     f.tracks[0].tuning = {43, 38, 33, 28, 0, 0, 0}; // G2 D2 A1 E1
     auto doc = imported(f.bytes());
@@ -376,7 +278,7 @@ TEST(GpImport, PercussionUsesTheDrumMap)
 {
     GpBeat beat;
     beat.notes = {{1, 36}, {2, 42}, {3, 20}, {4, 88}, {5, 35, 3}};
-    GpFileBuilder f = oneTrack(4, {{beat}});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {{beat}});
     f.tracks[0].tuning = {0, 0, 0, 0, 0, 0, 0};
     auto doc = imported(f.bytes());
     EXPECT_EQ(doc->slotInstrument[0], model::kDrums);
@@ -398,7 +300,7 @@ TEST(GpImport, EmptyBarsBecomeTheirRestPattern)
     GpBeat empty;
     empty.status = 0;
     empty.duration = 1;
-    GpFileBuilder f = oneTrack(3, {{}, {empty}, {}});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {{}, {empty}, {}});
     f.headers[0].numerator = 3;
     f.headers[2].numerator = 12;
     auto doc = imported(f.bytes());
@@ -416,7 +318,7 @@ TEST(GpImport, TiesMarkTheBeatTheyLeave)
     std::vector<GpBeat> bar2 = GpFileBuilder::quarters(4, 1, 7);
     bar2[0].notes[0].type = 2;
     bar2[2].notes[0].type = 2;
-    GpFileBuilder f = oneTrack(4, {bar1, bar2});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {bar1, bar2});
     auto doc = imported(f.bytes());
     EXPECT_EQ(rhythm(measure(*doc, 0)), "4 4 4 4~");
     EXPECT_EQ(rhythm(measure(*doc, 1)), "4 4~ 4 4");
@@ -428,7 +330,7 @@ TEST(GpImport, TiesMarkTheBeatTheyLeave)
     bar1[0].notes[0].type = 2;
     bar1[0].notes[0].fret = 3;
     bar2[1].status = 2;
-    GpFileBuilder g = oneTrack(4, {bar1, bar2});
+    GpFileBuilder g = GpFileBuilder::oneTrack(4, {bar1, bar2});
     doc = imported(g.bytes());
     EXPECT_EQ(frets(measure(*doc, 0).beats[0]), "3 - - - - -");
     EXPECT_EQ(rhythm(measure(*doc, 1)), "4 4r 4 4");
@@ -452,7 +354,7 @@ TEST(GpImport, HammerAndSlideMarksMoveToTheNextNoteOnTheString)
     bar2[1].notes = {mark(7, 0x04 | 0x02)};
     bar2[2].notes = {GpNote{1, 2}};
     bar2[3].notes = {mark(9, 0x02)};
-    GpFileBuilder f = oneTrack(3, {bar1, bar2});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {bar1, bar2});
     auto doc = imported(f.bytes());
     EXPECT_EQ(techniques(measure(*doc, 0), 0), (V{0, model::kHammerOn, model::kPullOff, 0}));
     EXPECT_EQ(techniques(measure(*doc, 1), 0), (V{model::kPullOff, model::kSlideUp, model::kSlideDown, 0}));
@@ -474,7 +376,7 @@ TEST(GpImport, BendsTremoloBarAndAmounts)
     dive.u8(0x20).u8(0).i32(150); // version-3 tremolo bar, one and a half tones
     bar[4].effects = dive.s;
     bar[4].notes = {GpNote{1, 7}};
-    GpFileBuilder f = oneTrack(3, {bar});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {bar});
     auto doc = imported(f.bytes());
     EXPECT_EQ(perBeat(measure(*doc, 0), [](const CAccord& b) { return b.notes[0].bend; }),
               (V{2 * 16 + 1, 1 * 16 + 8, 6 * 16 + 2, 7 * 16 + 4, 0}));
@@ -513,7 +415,7 @@ TEST(GpImport, SevenStringTracksDropTheLowestString)
 {
     GpBeat beat;
     beat.notes = {{1, 1}, {6, 6}, {7, 7}};
-    GpFileBuilder f = oneTrack(4, {{beat}});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {{beat}});
     f.tracks[0].strings = 7;
     f.tracks[0].tuning = {64, 59, 55, 50, 45, 40, 35};
     auto doc = imported(f.bytes());
@@ -523,7 +425,7 @@ TEST(GpImport, SevenStringTracksDropTheLowestString)
 
 TEST(GpImport, ChannelGivesInstrumentAndVolume)
 {
-    GpFileBuilder f = oneTrack(3, {GpFileBuilder::quarters(4)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {GpFileBuilder::quarters(4)});
     f.tracks[0].port = 2;
     f.tracks[0].channel = 3;
     f.programs[18] = 29; // port 2, channel 3: overdriven guitar
@@ -553,7 +455,7 @@ TEST(GpImport, ValuesBeyondTheModelAreBroughtIntoRange)
 {
     std::vector<GpBeat> bar = GpFileBuilder::quarters(4, 1, 30); // fret 30: an octave down
     bar[1].duration = 7;                                      // no such duration: whole
-    GpFileBuilder f = oneTrack(4, {bar, GpFileBuilder::quarters(4), GpFileBuilder::quarters(4)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {bar, GpFileBuilder::quarters(4), GpFileBuilder::quarters(4)});
     f.tempo = 900;
     f.tracks[0].capo = 20;
     f.tracks[0].tuning[0] = 127;
@@ -585,7 +487,7 @@ TEST(GpImport, LongBarsKeepWhatTheNativeFormatCanStore)
 {
     std::vector<GpBeat> longBar = GpFileBuilder::quarters(300, 1, 1);
     longBar[299].notes[0].fret = 9;
-    GpFileBuilder f = oneTrack(3, {longBar, GpFileBuilder::quarters(4, 1, 2)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {longBar, GpFileBuilder::quarters(4, 1, 2)});
     auto doc = imported(f.bytes());
     EXPECT_EQ(measure(*doc, 0).beatCount, 255);
     EXPECT_EQ(frets(measure(*doc, 1).beats[0]), "2 - - - - -"); // reading went on in step
@@ -612,7 +514,7 @@ TEST(GpImport, ChordsTextsAndMixTablesAreSteppedOver)
         bar[1].chord = oldChord.s;
         bar[2].mix = mix.s;
         bar[3].flags = 0x04; // text
-        GpFileBuilder f = oneTrack(version, {bar});
+        GpFileBuilder f = GpFileBuilder::oneTrack(version, {bar});
         gp::ImportInfo info;
         auto doc = imported(f.bytes(), &info);
         EXPECT_EQ(info.endPosition, f.bytes().size());
@@ -629,13 +531,17 @@ TEST(GpImport, LayoutFollowsTheVersionTextNotTheExtension)
     EXPECT_EQ(techniques(measure(doc, 0)), (V{0, 3, 0, 3}));
 
     std::string v5 = v4;
-    v5[21] = '5'; // "v5.00": another layout
+    v5[21] = '5'; // "v5.06": no such version
     EXPECT_THROW(importGp4(doc, bytesOf(v5), v5.size()), GpDamaged);
+
+    const std::string real5 = dataFile("Slides.gp5");
+    EXPECT_TRUE(importGp3(doc, bytesOf(real5), real5.size()));
+    EXPECT_EQ(techniques(measure(doc, 0)), (V{0, 3, 0, 3}));
 }
 
 TEST(GpImport, FilesMayStopAfterAnyWholeBar)
 {
-    GpFileBuilder f = oneTrack(4, {GpFileBuilder::quarters(4, 1, 1), GpFileBuilder::quarters(4, 1, 2)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {GpFileBuilder::quarters(4, 1, 1), GpFileBuilder::quarters(4, 1, 2)});
     f.headers.resize(5); // five bars announced, two written
     auto doc = imported(f.bytes());
     EXPECT_EQ(doc->measureCount, 2);
@@ -649,7 +555,7 @@ TEST(GpImport, FilesMayStopAfterAnyWholeBar)
 
 TEST(GpImport, DataEndingEarlyIsReportedAndGivesANewScore)
 {
-    GpFileBuilder f = oneTrack(4, {GpFileBuilder::quarters(4, 1, 1), GpFileBuilder::quarters(4, 1, 2)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(4, {GpFileBuilder::quarters(4, 1, 1), GpFileBuilder::quarters(4, 1, 2)});
     const std::string whole = f.bytes();
     const std::size_t barBytes = 4 + 4 * 6; // count, four one-note beats
     const std::size_t bar2 = whole.size() - barBytes;
@@ -675,7 +581,7 @@ TEST(GpImport, DataEndingEarlyIsReportedAndGivesANewScore)
 
 TEST(GpImport, AbsurdCountsFailWithoutAllocating)
 {
-    GpFileBuilder f = oneTrack(3, {GpFileBuilder::quarters(4)});
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, {GpFileBuilder::quarters(4)});
     const std::string good = f.bytes();
     // From the end: one bar (count + four one-note beats), one track block,
     // one header (flags, numerator, denominator), then the two counts.
@@ -704,7 +610,7 @@ TEST(GpImport, SmallFilesCannotBuildHugeScores)
     // Every empty 32/1 bar becomes 32 whole rests from four bytes of file:
     // past a million beats the file is refused rather than filling memory.
     const int bars = static_cast<int>(gp::kMaxImportedBeats / 32) + 1;
-    GpFileBuilder f = oneTrack(3, std::vector<std::vector<GpBeat>>(static_cast<std::size_t>(bars)));
+    GpFileBuilder f = GpFileBuilder::oneTrack(3, std::vector<std::vector<GpBeat>>(static_cast<std::size_t>(bars)));
     f.headers[0].numerator = 32;
     f.headers[0].denominator = 1;
     const std::string bytes = f.bytes();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 std::vector<RecordingEngine::Event> eventsFor(const RecordingEngine& e, RecordingEngine::Kind k, int index)
@@ -22,14 +24,21 @@ TEST(Articulation, Tables)
     EXPECT_DOUBLE_EQ(articulation::ratio(1), 1.059463);
     EXPECT_DOUBLE_EQ(articulation::ratio(12), 2.0);
     EXPECT_DOUBLE_EQ(articulation::ratio(24), 4.0);
-    double lo = 2, hi = 0;
-    for (int i = 0; i < 2000; ++i) {
-        lo = std::min(lo, articulation::vibratoFactor(i));
-        hi = std::max(hi, articulation::vibratoFactor(i));
+    // Vibrato: 50 cents each way around the note, for as long as it lasts.
+    const double swing = std::pow(2.0, 50 / 1200.0);
+    double lo = 2, hi = 0, logSum = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double f = articulation::vibratoFactor(i);
+        lo = std::min(lo, f);
+        hi = std::max(hi, f);
+        if (i >= 200 && i < 200 + 180 * 50)
+            logSum += std::log2(f);
     }
-    EXPECT_GE(lo, 1.0);
-    EXPECT_LE(hi, 1.06 + 1e-9);
-    EXPECT_NEAR(articulation::vibratoFactor(225), 1.06, 1e-3); // a crest, 180 ms period
+    EXPECT_GE(lo, 1 / swing - 1e-9);
+    EXPECT_LE(hi, swing + 1e-9);
+    EXPECT_NEAR(logSum / (180 * 50), 0.0, 1e-6);                  // centred on the written pitch
+    EXPECT_NEAR(articulation::vibratoFactor(225), swing, 1e-6);     // a crest, 180 ms period
+    EXPECT_NEAR(articulation::vibratoFactor(18135), 1 / swing, 1e-6); // a trough, long after the start
 }
 
 TEST(Articulation, HammerOnSkipsTheAttack)
@@ -44,7 +53,7 @@ TEST(Articulation, HammerOnSkipsTheAttack)
     h.runUntil(1100);
     const auto at = eventsFor(h.engine, RecordingEngine::StartAt, 33);
     ASSERT_EQ(at.size(), 1u);
-    EXPECT_EQ(at[0].value, 3087); // 70 ms into the sample
+    EXPECT_EQ(at[0].value, 12789); // 290 ms into the sample
     EXPECT_NEAR(at[0].t, 1000, 1);
 }
 
@@ -59,11 +68,14 @@ TEST(Articulation, LongNoteFadesAndRestartsPastTheRecording)
     h.add(0, 0).notes[0].fret = 3;
     ASSERT_TRUE(h.play());
     h.runUntil(1999);
-    const auto restarts = eventsFor(h.engine, RecordingEngine::StartNowK, 26);
-    ASSERT_EQ(restarts.size(), 1u);
-    EXPECT_EQ(restarts[0].value, 55125);
-    EXPECT_GT(restarts[0].t, 1750);
-    EXPECT_LT(restarts[0].t, 1840);
+    // Before the fade at the end of its sample, it goes on from 1 s into it.
+    // Again whenever it comes back to that point, every 450 ms.
+    const auto restarts = eventsFor(h.engine, RecordingEngine::SustainK, 26);
+    ASSERT_EQ(restarts.size(), 2u);
+    EXPECT_EQ(restarts[0].value, 44100);
+    EXPECT_GT(restarts[0].t, 1450);
+    EXPECT_LT(restarts[0].t, 1540);
+    EXPECT_NEAR(restarts[1].t - restarts[0].t, 450 + 40, 41);
     // The level falls from 1.25 s on.
     int before = 0, after = 0;
     for (const auto& e : eventsFor(h.engine, RecordingEngine::Volume, 26)) {
@@ -126,8 +138,8 @@ TEST(Articulation, RestDampsWhatRings)
     ASSERT_TRUE(h.play());
     h.runUntil(1050);
     int damped = 0;
-    for (const auto& e : h.engine.of(RecordingEngine::Volume))
-        if (e.t >= 999 && e.t <= 1001 && e.value == -2250) // -26.5 dB at the buffer
+    for (const auto& e : h.engine.of(RecordingEngine::ReleaseK))
+        if (e.t >= 999 && e.t <= 1001 && e.value == 30) // faded out over 30 ms
             ++damped;
     EXPECT_EQ(damped, 2);
     for (const auto& e : h.engine.of(RecordingEngine::Stop))

@@ -48,6 +48,9 @@ TEST(PlaybackController, StartsOnTheAudioClockAndEndsByItself)
     EXPECT_FALSE(h.controller.isPlaying());
     EXPECT_TRUE(h.controller.takeEndedByItself());
     EXPECT_FALSE(h.controller.takeEndedByItself());
+    // The start silences what rang before; the end lets the last notes ring out.
+    EXPECT_EQ(h.engine.of(RecordingEngine::StopAllK).size(), 1u);
+    EXPECT_EQ(h.engine.events.front().kind, RecordingEngine::StopAllK);
 }
 
 TEST(PlaybackController, BusyScoreSkipsPassesWithoutMovingLaterOnsets)

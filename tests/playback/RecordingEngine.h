@@ -10,7 +10,7 @@
 // Records every engine call with the clock time the test set.
 class RecordingEngine : public ISoundEngine {
 public:
-    enum Kind { Start, StartAt, Stop, StartNowK, StopNowK, StopAllK, Frequency, Volume, Pan };
+    enum Kind { Start, StartAt, Stop, StartNowK, StopNowK, StopAllK, Frequency, Volume, Pan, ReleaseK, SustainK, ToneK };
     struct Event {
         double t;
         Kind kind;
@@ -33,6 +33,9 @@ public:
     void SetFrequency(int s, int i, int hz) override { add(Frequency, s, i, hz); }
     void SetVolume(int s, int i, int level) override { add(Volume, s, i, level); }
     void SetPan(int s, int i, int pan) override { add(Pan, s, i, pan); }
+    void Release(int s, int i, int ms) override { add(ReleaseK, s, i, ms); }
+    void SustainFrom(int s, int i, int p) override { add(SustainK, s, i, p); }
+    void SetTone(int s, int i, int hz) override { add(ToneK, s, i, hz); }
     void setTickCallback(TickCallback) override {}
     void StartOutput() override {}
     void StopOutput() override {}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 using namespace soundtest;
@@ -30,6 +31,12 @@ std::vector<std::int16_t> content(int index)
         return constant(1000, 0.5);
     case 4:
         return sine(100, 22050, 42500);
+    case 6: { // a note that dies away: 220 Hz, -8.7 dB a second
+        std::vector<std::int16_t> s = sine(220, 22050, 42500, 0.8);
+        for (std::size_t i = 0; i < s.size(); ++i)
+            s[i] = static_cast<std::int16_t>(s[i] * std::exp(-static_cast<double>(i) / 22050));
+        return s;
+    }
     default:
         return constant(16, 0.25);
     }
@@ -282,6 +289,51 @@ TEST_F(Voices, ChangesStopsRestartsAndMidSampleStartsDoNotClick)
 }
 
 // ---------------------------------------------------------------- mixing
+
+TEST_F(Voices, ReleaseAndSustainShapeAVoiceWithoutClicks)
+{
+    struct Case {
+        const char* what;
+        int index;
+        int renderFirstMs;
+        std::function<void(CSoundEngine&)> act;
+        double afterDb; // level 40 to 60 ms after the act, against the 20 ms before it
+    };
+    const std::vector<Case> cases = {
+        {"release over 30 ms", 1, 100, [](CSoundEngine& e) { e.Release(0, 1, 30); }, -200},
+        {"sustain from 1 s into a dying note", 6, 1500, [](CSoundEngine& e) { e.SustainFrom(0, 6, 44100); }, 0},
+    };
+    for (const Case& c : cases) {
+        auto e = makeEngine();
+        e->SetVolume(0, c.index, 0);
+        e->PostStart(0, c.index);
+        const std::vector<float> before = e->renderOffline(c.renderFirstMs * kRate / 1000);
+        c.act(*e);
+        const std::vector<float> after = e->renderOffline(60 * kRate / 1000);
+        const double was = rms(before, 2, 0, static_cast<int>(before.size() / 2) - kRate / 50,
+                               static_cast<int>(before.size() / 2));
+        const double now = rms(after, 2, 0, 40 * kRate / 1000, 60 * kRate / 1000);
+        const double db = now > 0 ? 20 * std::log10(now / was) : -200;
+        EXPECT_NEAR(std::max(db, -200.0), c.afterDb, c.afterDb == -200 ? 0.1 : 1.5) << c.what;
+        // Smooth: no sample jumps further than the sine itself moves.
+        EXPECT_LT(maxStep(channel(after, 2, 0)), 0.05f) << c.what;
+    }
+}
+
+TEST_F(Voices, ToneDullsTheNextStartsOfAVoice)
+{
+    auto level = [&](int hertz) {
+        auto e = makeEngine();
+        e->SetVolume(0, 0, 0);
+        e->SetTone(0, 0, hertz);
+        e->PostStart(0, 0); // 441 Hz
+        const std::vector<float> out = e->renderOffline(kRate / 10);
+        return 20 * std::log10(rms(out, 2, 0, kRate / 20, kRate / 10));
+    };
+    // Two one-pole sections at 200 Hz: 7.7 dB each at 441 Hz.
+    EXPECT_NEAR(level(200) - level(0), -15.4, 1.0);
+    EXPECT_NEAR(level(30000) - level(0), 0.0, 0.01); // above the output's Nyquist: open
+}
 
 TEST_F(Voices, ManyLoudVoicesNeverClipAndQuietOnesPassUntouched)
 {

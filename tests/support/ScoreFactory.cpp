@@ -26,12 +26,16 @@ std::string randomText(std::mt19937& rng, int maxLen)
 CNote randomNote(std::mt19937& rng)
 {
     CNote n;
-    n.fret = pick(rng, 0, 31);
-    n.technique = pick(rng, 0, 3) == 0 ? pick(rng, 0, 15) : 0;
+    // Values the editor can make (on any instrument): frets and the dead
+    // note, or EMPTY; the eleven techniques; amounts up to 7.
+    n.fret = pick(rng, 0, 26);
+    if (n.fret == 26)
+        n.fret = model::kEmptyFret;
+    n.technique = pick(rng, 0, 3) == 0 ? pick(rng, 0, model::kSlap) : 0;
     const int bendKind = pick(rng, 0, 4) == 0 ? (1 << pick(rng, 0, 3)) : 0;
     n.bend = bendKind ? pick(rng, 0, 7) * 16 + bendKind : 0;
     const int vibKind = pick(rng, 0, 4) == 0 ? (1 << pick(rng, 0, 2)) : 0;
-    n.vibrato = vibKind ? pick(rng, 0, 15) * 8 + vibKind : 0;
+    n.vibrato = vibKind ? pick(rng, 0, model::kMaxAmount) * 8 + vibKind : 0;
     return n;
 }
 } // namespace
@@ -137,6 +141,27 @@ void denseScore(CTabDoc& doc, int tracks, int measures, int beatsPerMeasure, int
             compactMeasure(measure);
         }
     }
+}
+
+const CTabDoc& benchmarkScore()
+{
+    static const CTabDoc score = [] {
+        CTabDoc doc;
+        denseScore(doc, 10, 1000, 8, 3);
+        // Some of everything the drawing knows, so a paint is not all plain digits.
+        for (int t = 0; t < 10; ++t)
+            for (int m = 0; m < 1000; ++m) {
+                CMesure& measure = doc.tracks[static_cast<std::size_t>(t)][m];
+                measure.beats[1].notes[1].vibrato = model::kVibratoLeftHand;
+                measure.beats[5].notes[2].bend = 2 * 16 + model::kBendBend;
+                measure.beats[6].isTied = 1;
+                measure.beats[2].palmMute = 1;
+                if (m % 4 == 3)
+                    measure.flags |= model::kFlagRepeatEnd | 64;
+            }
+        return doc;
+    }();
+    return score;
 }
 
 } // namespace factory
