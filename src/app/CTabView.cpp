@@ -112,6 +112,7 @@ void CTabView::documentUpdated()
     transport_->scoreReplaced();
     requestRedraw(view::kRedrawAll);
     emit trackListChanged();
+    syncDrumPalette();
     emit stateChanged();
 }
 
@@ -130,6 +131,7 @@ void CTabView::switchToTrack(int track)
     // The new track's lines may break elsewhere: bring its measure back in view.
     if (view::scrollLinesToShowMeasure(state_, layout(), state_.cursorMeasure.measure))
         afterScroll();
+    syncDrumPalette();
     emit stateChanged();
 }
 
@@ -139,6 +141,8 @@ bool CTabView::onCommand(int id)
         switchToTrack(track);
         return true;
     }
+    if (trackCommand(id))
+        return true;
     bool edited = false;
     edit::EditOutcome outcome;
     {
@@ -268,6 +272,10 @@ bool CTabView::onUpdateCommand(int id, CommandState& state)
     if (id == cmd::EditUndo || id == cmd::EditRedo) {
         const auto kind = id == cmd::EditUndo ? edit_.history().undoKind() : edit_.history().redoKind();
         state.text = id == cmd::EditUndo ? edit::undoText(kind ? &*kind : nullptr) : edit::redoText(kind ? &*kind : nullptr);
+        return true;
+    }
+    if (id == cmd::MultiTrackView) {
+        state.checked = state_.multiTrackView;
         return true;
     }
     if (id == cmd::ScrollDuringPlayback) {

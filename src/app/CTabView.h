@@ -22,10 +22,14 @@
 #include <optional>
 #include <vector>
 
+class CDialBat;
 class CTabApp;
 class CTabDoc;
 class MixerCommands;
 class TransportController;
+namespace edit {
+class TrackCommands;
+}
 
 // The score view: the window's central widget, the first stop of every
 // command and the document's listener. It owns the view state and wires the
@@ -121,6 +125,12 @@ public:
     bool onCommand(int id) override;
     bool onUpdateCommand(int id, CommandState& state) override;
 
+    // The percussion palette, created the first time a drum measure needs it.
+    CDialBat* drumPalette() const { return palette_; }
+    // Shows the palette over a drum measure under the cursor (following the
+    // cursor beat) and hides it elsewhere.
+    void syncDrumPalette();
+
     // Window areas the last paint drew the cursor and the play marker in.
     std::optional<QRect> paintedCursorArea() const { return paintedCursor_.area; }
     std::optional<QRect> paintedPlayMarkerArea() const { return paintedMarker_; }
@@ -179,6 +189,13 @@ private:
     void paintSelection(QPainter& painter, const view::ScoreLayout& layout);
     // Repaints as an editing action asked and brings the toolbars up to date.
     void applyEdit(const edit::EditOutcome& outcome);
+    // Add, delete, instrument, tuning and the multi-track choice; false for
+    // any other command.
+    bool trackCommand(int id);
+    // A palette click: drum n added to or removed from the cursor beat.
+    void drumRequest(int drum, bool added);
+    edit::EditOutcome changeTracks(edit::StepKind kind, const edit::ScoreRegion& region,
+                                   const std::function<void(edit::TrackCommands&)>& change);
 
     // ---- settings commands (CTabViewSettings.cpp) ----
     const CMesure* cursorMeasureOrNull() const;
@@ -219,6 +236,7 @@ private:
     Clock clock_;
     std::int64_t loadTime_ = -kLoadGuardMs;
 
+    CDialBat* palette_ = nullptr;
     QtEditDialogs editDialogs_{this};
     // Kept for the window's whole life, across scores.
     edit::MeasureClipboard clipboard_;

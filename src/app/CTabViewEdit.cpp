@@ -1,6 +1,9 @@
 // The score view's editing: keys, the mouse, and the play command Enter asks for.
 #include "CTabView.h"
 
+#include "CDialBat.h"
+#include "CTabDoc.h"
+#include "DrumPalette.h"
 #include "EditKeyMapping.h"
 #include "TransportController.h"
 
@@ -8,19 +11,72 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <mutex>
 
 void CTabView::applyEdit(const edit::EditOutcome& outcome)
 {
     if (!outcome.repaint && !outcome.scoreChanged && !outcome.cursorMoved)
         return;
-    // The percussion palette, once it exists, follows the cursor here.
     requestRedraw(state_.redrawLevel);
     if (outcome.showCursor && view::scrollLinesToShowMeasure(state_, layout(), state_.cursorMeasure.measure))
         afterScroll();
-    if (outcome.change && outcome.change->settings)
+    if (outcome.change && outcome.change->settings) {
+        // Tracks or instruments may have come or gone (a command, its undo or
+        // redo): the bank follows before the next note plays.
+        clampCursor();
+        transport_->ensureBank();
         emit trackListChanged();
+    }
+    syncDrumPalette();
     emit stateChanged();
+}
+
+void CTabView::syncDrumPalette()
+{
+    const CMesure* measure = view::measureAt(doc_, state_.cursorTrack, state_.cursorMeasure.measure);
+    const bool drums = measure && view::instrumentOfMeasure(doc_, *measure) == model::kDrums && isVisible();
+    if (!drums) {
+        if (palette_)
+            palette_->hide();
+        return;
+    }
+    if (!palette_) {
+        palette_ = new CDialBat(this);
+        palette_->setAttribute(Qt::WA_ShowWithoutActivating);
+        connect(palette_, &CDialBat::drumRequest, this, &CTabView::drumRequest);
+    }
+    const int beats = std::min(measure->beatCount, measure->beats.GetSize());
+    palette_->synchronise(beats > 0 ? measure->beats[std::clamp(state_.cursorBeat, 0, beats - 1)] : CAccord());
+    if (!palette_->pinned()) {
+        if (const auto spot = edit::paletteSpot(layout(), state_, palette_->height(), viewport()->height())) {
+            QPoint at = viewport()->mapToGlobal(QPoint(spot->x, spot->y));
+            at.setX(std::max(at.x(), 0));
+            palette_->move(at);
+        }
+    }
+    palette_->show();
+}
+
+void CTabView::drumRequest(int drum, bool added)
+{
+    const int t = state_.cursorTrack;
+    const int m = state_.cursorMeasure.measure;
+    const edit::EditOutcome outcome =
+        edit_.applyChange(edit::StepKind::Drum, edit::ScoreRegion::measure(t, m), false, [&] {
+            auto& track = doc_.tracks[static_cast<std::size_t>(t)];
+            if (m < 0 || m >= track.GetSize())
+                return;
+            CMesure* measure = &track[m];
+            const int beats = std::min(measure->beatCount, measure->beats.GetSize());
+            if (state_.cursorBeat >= beats)
+                state_.cursorBeat = 0;
+            if (beats > 0)
+                edit::applyDrum(measure->beats[state_.cursorBeat], drum, added);
+        });
+    applyEdit(outcome);
+    if (added)
+        transport_->auditionDrum(drum);
 }
 
 void CTabView::keyPressEvent(QKeyEvent* event)

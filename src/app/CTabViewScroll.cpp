@@ -2,6 +2,8 @@
 // wheel and the functions the keys call.
 #include "CTabView.h"
 
+#include "CDialBat.h"
+
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -28,6 +30,8 @@ void CTabView::afterScroll()
 {
     requestRedraw(state_.redrawLevel);
     updateScrollBar(layout());
+    if (palette_ && palette_->isVisible())
+        syncDrumPalette();
     emit stateChanged();
 }
 

@@ -243,9 +243,6 @@ void TransportController::selectionChanged()
 
 void TransportController::audition()
 {
-    ensureBank();
-    if (isPlaying() || !engine_->isReady())
-        return;
     const view::ViewState& state = view_.state();
     const auto& track = doc_.tracks[static_cast<std::size_t>(state.cursorTrack)];
     if (state.cursorMeasure.measure < 0 || state.cursorMeasure.measure >= track.GetSize())
@@ -253,22 +250,42 @@ void TransportController::audition()
     const CMesure& measure = track[state.cursorMeasure.measure];
     if (state.cursorBeat < 0 || state.cursorBeat >= std::min(measure.beatCount, measure.beats.GetSize()))
         return;
-    const CAccord& beat = measure.beats[state.cursorBeat];
+    auditionBeat(measure, measure.beats[state.cursorBeat]);
+}
+
+void TransportController::auditionDrum(int drum)
+{
+    const view::ViewState& state = view_.state();
+    const auto& track = doc_.tracks[static_cast<std::size_t>(state.cursorTrack)];
+    if (state.cursorMeasure.measure < 0 || state.cursorMeasure.measure >= track.GetSize())
+        return;
+    CAccord beat;
+    beat.notes[0].fret = drum;
+    auditionBeat(track[state.cursorMeasure.measure], beat);
+}
+
+void TransportController::auditionBeat(const CMesure& measure, const CAccord& beat)
+{
+    const int slot = measure.instrumentSlot;
+    ensureBank();
+    if (isPlaying() || !engine_->isReady())
+        return;
+    const int t = view_.state().cursorTrack;
     std::vector<std::pair<int, int>> started;
     for (int s = 0; s < 6; ++s) {
         if (beat.notes[s].isEmpty())
             continue;
-        const int index = voicing::SampleIndex(doc_, measure, beat, s, state.cursorTrack);
+        const int index = voicing::SampleIndex(doc_, measure, beat, s, t);
         if (index >= voicing::kNoSample)
             continue;
-        engine_->SetFrequency(measure.instrumentSlot, index, 22050);
-        engine_->SetVolume(measure.instrumentSlot, index, kAuditionLevel);
-        engine_->StartNow(measure.instrumentSlot, index, 0);
-        started.emplace_back(measure.instrumentSlot, index);
+        engine_->SetFrequency(slot, index, 22050);
+        engine_->SetVolume(slot, index, kAuditionLevel);
+        engine_->StartNow(slot, index, 0);
+        started.emplace_back(slot, index);
     }
     // The window stays responsive: the stop comes from a timer.
     QTimer::singleShot(kAuditionMs, this, [this, started] {
-        for (auto [slot, index] : started)
-            engine_->StopNow(slot, index);
+        for (auto [voiceSlot, index] : started)
+            engine_->StopNow(voiceSlot, index);
     });
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class CAccord;
 class CSoundEngine;
 class CTabDoc;
 class CTabView;
@@ -49,6 +50,8 @@ public:
 
     // Plays the beat under the cursor for half a second, 8 dB down.
     void audition();
+    // Plays one drum of the cursor's drum track the same way.
+    void auditionDrum(int drum);
 
     // The score's instruments changed or a new score is shown: the bank
     // follows (loaded once the window is up, so start-up stays quick).
@@ -61,6 +64,7 @@ public:
     CSoundEngine& engine() { return *engine_; }
 
 private:
+    void auditionBeat(const CMesure& measure, const CAccord& beat);
     void poll();
     void finishedByItself();
     // The options with the loop range of the moment.

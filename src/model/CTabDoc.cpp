@@ -20,12 +20,13 @@ std::string lowerExtension(const std::string& path)
     return tail;
 }
 
-// Rest beats filling `missing` 64ths, longest first.
+// Rest beats filling `missing` 64ths, longest first, as far as the file can
+// hold beats.
 void appendRests(CMesure& m, int missing)
 {
     for (int code = 6; code >= 0 && missing > 0; --code) {
         const int ticks = 1 << code;
-        while (missing >= ticks) {
+        while (missing >= ticks && m.beats.GetSize() < model::kMaxBeatsPerMeasure) {
             CAccord rest;
             rest.durationCode = code;
             rest.isRest = 1;
@@ -417,10 +418,11 @@ bool CTabDoc::tidyLastMeasure()
         // beat holding notes is lost and every track has the same length.
         for (int t = 0; t < trackCount; ++t) {
             CMesure& m = tracks[static_cast<std::size_t>(t)][last];
-            // Rests right after a triplet mark count two thirds, so one pass
-            // may leave the measure short: fill until it no longer is, or the
-            // next save would add more rests.
-            for (int pass = 0; pass < 4; ++pass) {
+            // Rests after triplet marks count two thirds (marks in a row add
+            // up), so one pass may leave the measure short: fill until it no
+            // longer is, or the next save would add more rests. Each pass adds
+            // a rest, so this ends, at the latest when the measure is full.
+            while (m.beats.GetSize() < model::kMaxBeatsPerMeasure) {
                 const int missingThirds = measureLengthTicks(m) * 3 - usedThirds(m);
                 if (missingThirds < 3)
                     break;

@@ -270,13 +270,3 @@ TEST_F(WindowTest, AboutBoxAndPrintSetupOpenAndClose)
     frame().runCommand(57606);
     EXPECT_TRUE(setupShown);
 }
-
-TEST_F(WindowTest, CommandsOfLaterFeaturesDoNothingYet)
-{
-    ASSERT_TRUE(start());
-    doc().tracks[0][0].beats[0].notes[0].fret = 4;
-    for (int id : {32845, 32846, 32847, 32848, 32873})
-        EXPECT_FALSE(frame().router().dispatch(id)) << id;
-    EXPECT_EQ(doc().isSaved, 1);
-    EXPECT_EQ(doc().tracks[0][0].beats[0].notes[0].fret, 4);
-}

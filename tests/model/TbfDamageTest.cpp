@@ -123,19 +123,28 @@ TEST(TbfDamage, FoundFilesAndExamplesSaveTheSameTwice)
 
 TEST(TbfDamage, ShortTripletEndAndEmptyLastMeasuresSaveTheSameTwice)
 {
-    CTabDoc doc;
-    factory::newScore(doc);
-    CMesure& m = doc.tracks[0][0];
-    resetMeasureBeats(m, 2);
-    m.beatCount = 2;
-    m.beats[0].notes[0].fret = 3;
-    m.beats[1].isTriplet = 1; // the rests that fill the measure follow a triplet mark
-    m.beats[1].notes[0].fret = 5;
-    doc.measureCount = 4; // three empty measures after it
-    doc.tracks[0].SetSize(4);
-    doc.bytesForSave();
-    EXPECT_EQ(doc.measureCount, 1);
-    expectStableSave(doc, "triplet end");
+    // Rests that fill the last measure after triplet marks count two thirds,
+    // and marks in a row add up: the filling must settle in one save, also
+    // when it reaches the most beats a measure can store.
+    for (int marks : {1, 3, 6, 250}) {
+        CTabDoc doc;
+        factory::newScore(doc);
+        CMesure& m = doc.tracks[0][0];
+        resetMeasureBeats(m, marks + 1);
+        m.beatCount = marks + 1;
+        m.beats[0].notes[0].fret = 3;
+        for (int b = 1; b <= marks; ++b) {
+            m.beats[b].isTriplet = 1;
+            m.beats[b].durationCode = 0;
+            m.beats[b].notes[0].fret = 5;
+        }
+        doc.measureCount = 4; // three empty measures after it
+        doc.tracks[0].SetSize(4);
+        ASSERT_NO_THROW(doc.bytesForSave()) << marks;
+        EXPECT_EQ(doc.measureCount, 1);
+        EXPECT_LE(doc.tracks[0][0].beatCount, model::kMaxBeatsPerMeasure);
+        expectStableSave(doc, "triplet end");
+    }
 }
 
 // Mutants of the examples: each either fails to open or opens as a score the
