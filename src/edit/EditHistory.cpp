@@ -80,7 +80,24 @@ struct ScoreSettings {
     int tripletFeel = 0, showTabber = 0, showAuthor = 0, soloTrack = 0;
     std::array<std::string, model::kMaxTracks> trackNames, instrumentNames;
 
+    // False when the step left volume, pan, mute and solo alone: those change
+    // outside the history too (the track pop-up), so such a step must not
+    // take them back.
+    bool mixerInStep = true;
+
     bool operator==(const ScoreSettings&) const = default;
+
+    bool sameMixer(const CTabDoc& d) const
+    {
+        return volume == d.volume && pan == d.pan && mute == d.mute && soloTrack == d.soloTrack;
+    }
+    void keepMixerOf(const CTabDoc& d)
+    {
+        volume = d.volume;
+        pan = d.pan;
+        mute = d.mute;
+        soloTrack = d.soloTrack;
+    }
 
     static ScoreSettings of(const CTabDoc& d)
     {
@@ -239,8 +256,14 @@ bool EditHistory::end(const CursorPlace& after, bool mergeTyping, int redrawLeve
     Change& c = step->change;
     bool changed = settleSlices(doc_, c.slices);
     changed = changed || c.measureCount != doc_.measureCount || c.trackCount != doc_.trackCount;
-    if (c.settings && !changed)
-        changed = !(*c.settings == ScoreSettings::of(doc_));
+    if (c.settings) {
+        c.settings->mixerInStep = !c.settings->sameMixer(doc_);
+        if (!changed) {
+            ScoreSettings now = ScoreSettings::of(doc_);
+            now.mixerInStep = c.settings->mixerInStep;
+            changed = !(*c.settings == now);
+        }
+    }
     if (!changed) {
         publishSaved();
         return false;
@@ -335,6 +358,9 @@ void EditHistory::swap(Step& step)
     std::swap(c.trackCount, doc_.trackCount);
     if (c.settings) {
         ScoreSettings now = ScoreSettings::of(doc_);
+        now.mixerInStep = c.settings->mixerInStep;
+        if (!c.settings->mixerInStep)
+            c.settings->keepMixerOf(doc_);
         c.settings->applyTo(doc_);
         c.settings = std::move(now);
     }
@@ -462,6 +488,7 @@ void EditHistory::afterTidy()
                    c.trackCount != doc_.trackCount || !(*c.settings == ScoreSettings::of(doc_));
     if (!changed)
         return;
+    c.settings->mixerInStep = !c.settings->sameMixer(doc_);
     const std::size_t at = applied_;
     std::size_t inserted = 1;
     if (at < steps_.size()) {

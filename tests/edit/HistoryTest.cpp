@@ -5,6 +5,7 @@
 #include "ScoreCheck.h"
 #include "ScoreFactory.h"
 #include "TbfFormat.h"
+#include "TrackMixer.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -210,4 +211,32 @@ TEST(History, ADigitInABigScoreCostsLittle)
     e.type("7");
     ASSERT_EQ(e.edit.history().stepCount(), 1u);
     EXPECT_LT(e.edit.history().bytes() - before, 4096u);
+}
+
+TEST(History, SettingsStepsLeaveLaterMixerChangesAlone)
+{
+    et::Editor e;
+    e.score(2, 2);
+    edit::TrackMixer mixer(e.doc);
+    const auto region = edit::ScoreRegion::settings();
+    e.edit.applyChange(StepKind::Properties, region, false, [&] { e.doc.title = "Riff"; });
+    // The pop-up is not part of the history: undoing the title keeps its volume.
+    mixer.setVolume(1, 30);
+    mixer.setSolo(0, true);
+    e.edit.undo();
+    EXPECT_NE(e.doc.title, "Riff");
+    EXPECT_EQ(e.doc.volume[1], 30);
+    EXPECT_EQ(e.doc.soloTrack, 1);
+    e.edit.redo();
+    EXPECT_EQ(e.doc.title, "Riff");
+    EXPECT_EQ(e.doc.volume[1], 30);
+
+    // A step that set the volumes takes them back, and gives them again.
+    e.edit.applyChange(StepKind::Volumes, region, true, [&] { mixer.applyVolumes({70, 60}); });
+    e.edit.undo();
+    EXPECT_EQ(e.doc.volume[0], 100);
+    EXPECT_EQ(e.doc.volume[1], 30);
+    e.edit.redo();
+    EXPECT_EQ(e.doc.volume[0], 70);
+    EXPECT_EQ(e.doc.volume[1], 60);
 }
