@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
@@ -77,6 +78,32 @@ TEST(QtDialogs, OpenDialogShowsTheTypeLinesAsWrittenAndFiltersByEachPattern)
                                   "Fichier Gp3(*.gp3)", "Fichier Gp4(*.gp4)", "Fichier Gp5(*.gp5)"}));
     EXPECT_EQ(all, (QStringList{"a.tbf", "b.GP3", "c.gp4", "e.Gp5"}));
     EXPECT_EQ(native, QStringList{"a.tbf"});
+}
+
+TEST(QtDialogs, SaveAsOffersTheScoreNameAsANativeFile)
+{
+    // The first file type lists four extensions; the name keeps ".tbf", also
+    // after the user picks another type and comes back.
+    QStringList names;
+    onNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_TRUE(name && types);
+        names << name->text();
+        for (int index : {3, 0}) {
+            // What a click on a line of the list sends, in this order.
+            types->setCurrentIndex(index);
+            emit types->activated(index);
+            emit types->textActivated(types->itemText(index));
+            names << name->text();
+        }
+        dialog->reject();
+    });
+    QtFileChooser chooser;
+    EXPECT_FALSE(chooser.chooseSaveAsPath(FileFilter::documentFilters(), "/tmp/Riff en la.tbf").has_value());
+    EXPECT_EQ(names, (QStringList{"Riff en la.tbf", "Riff en la.gp4", "Riff en la.tbf"}));
 }
 
 TEST(QtDialogs, ModifiedQuestionHasYesAndNoAndNoIcon)
