@@ -400,6 +400,16 @@ std::vector<Figure> lastChordFigures(const std::string& buildDir)
     out.push_back({"level where the file ends", peakDb(a, a.ms() - 10), "dBFS"});
     out.push_back({"largest drop within 30 ms in the ring-out", largestDrop(envelopeDb(a, end - 100, a.ms(), 10), -60),
                    "dB"});
+    // A measure of 3/4 holding four quarters: the fourth no longer fits in its
+    // time and is never played; it must not cut the third, the score's last.
+    CTabDoc overfull;
+    shapeScore(overfull, {model::kFolkGuitar}, 1, 90);
+    overfull.tracks[0][0].numerator = 3;
+    for (int fret : {3, 5, 7, 5})
+        addBeat(overfull, 0, 0, 4, {{3, fret}});
+    const Audio over = render(overfull, buildDir, 4000);
+    out.push_back({"overfull measure: change across the end",
+                   rmsDb(over, end + 30, end + 80) - rmsDb(over, end - 80, end - 30), "dB"});
     return out;
 }
 

@@ -333,14 +333,18 @@ void PlaybackPass::voice(int t)
     if (cur.hasBeat)
         voicing::strum(cur, prev, reused, position, instrument);
 
-    // Where the beat after this one lies.
+    // Where the beat after this one lies. Beats that no longer fit in the
+    // measure's time are never played: the next measure's first beat follows,
+    // and the score's last notes ring out instead of stopping for them.
+    const bool lastInTime =
+        tp.measureDone || (cur.hasBeat && inMeasure + cur.durationMs >= measureDurationMs_ - 0.5);
     int nm = measureIndex_;
     bool hasNext = true;
-    if (tp.measureDone) {
+    if (lastInTime) {
         nm = measureAfter(measureIndex_);
         hasNext = nm >= 0;
     }
-    const int nb = tp.measureDone ? 0 : tp.beatIndex;
+    const int nb = lastInTime ? 0 : tp.beatIndex;
     if (hasNext && nb < measureOf(t, nm).beatCount)
         voicing::stage1(reused, ctx, t, nm, nb, tp.tripletRun);
     else

@@ -15,6 +15,7 @@ TEST(RingOut, TheLastChordRingsOutAndTheFileEndsWhenItIsInaudible)
                                                            {"level where the file ends", -kAny, -60},
                                                            // a fade of a few hundred ms, no stop
                                                            {"largest drop within 30 ms in the ring-out", 0, 12},
+                                                           {"overfull measure: change across the end", -3, 3},
                                                        });
 }
 
