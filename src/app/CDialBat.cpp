@@ -1,6 +1,9 @@
 #include "CDialBat.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
@@ -63,6 +66,24 @@ constexpr Place kPlaces[] = {
     {13, 76, 224, 222},                                                       // gong
 };
 
+// A push pin seen from the side: a round head over a short needle.
+QIcon pinIcon()
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 70), 2));
+    p.drawLine(QPointF(12, 13), QPointF(12, 23));
+    p.setPen(QPen(QColor(120, 20, 20), 1.5));
+    p.setBrush(QColor(210, 40, 40));
+    p.drawEllipse(QPointF(12, 8), 7, 7);
+    p.setBrush(QColor(255, 150, 150));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(10, 6), 2.5, 2.5);
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 CDialBat::CDialBat(QWidget* view) : QWidget(view ? view->window() : nullptr, Qt::Tool), view_(view)
@@ -80,7 +101,9 @@ CDialBat::CDialBat(QWidget* view) : QWidget(view ? view->window() : nullptr, Qt:
         connect(b, &QAbstractButton::clicked, this, [this, n] { clicked(n); });
         buttons_[static_cast<std::size_t>(n)] = b;
     }
-    pin_ = new QPushButton(QStringLiteral("^"), this);
+    pin_ = new QPushButton(this);
+    pin_->setIcon(pinIcon());
+    pin_->setIconSize(QSize(12, 12));
     pin_->setObjectName(QStringLiteral("pin"));
     pin_->setCheckable(true);
     pin_->setFocusPolicy(Qt::NoFocus);
@@ -163,6 +186,18 @@ void CDialBat::forward(QKeyEvent* e)
         // Alt keys belong to the window's menus and shortcuts.
         view_->window()->activateWindow();
         view_->setFocus(Qt::OtherFocusReason);
+    }
+    // The window's shortcuts (Ctrl+Z, Ctrl+S, F5...) work from here as from
+    // the score: the palette is a separate window, so Qt would not run them.
+    if (e->type() == QEvent::KeyPress) {
+        const QKeySequence typed(e->keyCombination());
+        for (QAction* action : view_->window()->findChildren<QAction*>()) {
+            if (action->isEnabled() && action->shortcuts().contains(typed)) {
+                action->trigger();
+                e->accept();
+                return;
+            }
+        }
     }
     QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->nativeScanCode(), e->nativeVirtualKey(),
                    e->nativeModifiers(), e->text(), e->isAutoRepeat(), static_cast<quint16>(e->count()));

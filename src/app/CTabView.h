@@ -148,6 +148,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     // Hear the beat under the cursor (the click before has put it there).
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -98,6 +98,18 @@ void CTabView::keyPressEvent(QKeyEvent* event)
     applyEdit(outcome);
 }
 
+void CTabView::keyReleaseEvent(QKeyEvent* event)
+{
+    QAbstractScrollArea::keyReleaseEvent(event);
+    // The end of an Alt key (a menu or a window key) on a drum measure hands
+    // the keys back to the palette, which sends them on here.
+    const bool systemKey = event->key() == Qt::Key_Alt || (event->modifiers() & Qt::AltModifier);
+    if (systemKey && palette_ && palette_->isVisible()) {
+        palette_->activateWindow();
+        palette_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void CTabView::mouseReleaseEvent(QMouseEvent* event)
 {
     const Qt::MouseButton button = event->button();

@@ -285,6 +285,18 @@ TEST_F(TrackWindowTest, PaletteFollowsDrumMeasuresEditsBeatsAndPassesKeysOn)
     settle();
     EXPECT_EQ(doc().tracks[1][0].beats[0].notes[string].fret, 19);
     EXPECT_TRUE(palette->drumButton(19)->isChecked());
+    // The window's shortcuts work from the palette as from the score.
+    QTest::keyClick(palette, Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(doc().tracks[1][0].beats[0].notes[string].fret, 19);
+    QTest::keyClick(palette, Qt::Key_Y, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(doc().tracks[1][0].beats[0].notes[string].fret, 19);
+    // After an Alt key the score hands the keys back to the palette.
+    view().setFocus();
+    QTest::keyRelease(&view(), Qt::Key_Alt);
+    settle();
+    EXPECT_TRUE(palette->hasFocus());
 
     // Back on the guitar the palette hides.
     command(cmd::Track1);
