@@ -50,32 +50,62 @@ void CompressorEffect::process(float* left, float* right, int frames)
         g->step(k);
     // The follower falls at the release time; stretches of kStride frames
     // move the reduction by the attack or release share.
-    const auto fall = static_cast<float>(std::exp(-1000.0 / (releaseMs_ * rate_)));
+    if (releaseMs_ != fallFor_) {
+        fallFor_ = releaseMs_;
+        const double fall = std::exp(-1000.0 / (releaseMs_ * rate_));
+        for (std::size_t j = 0; j <= kStride; ++j)
+            fallAfter_[j] = static_cast<float>(std::pow(fall, static_cast<double>(j)));
+        for (std::size_t j = 0; j < kStride; ++j)
+            fallBack_[j] = fallAfter_[kStride - 1 - j];
+    }
     const float attack = dsp::glideShare(kStride, rate_, attackMs_ / 1000.0);
     const float release = dsp::glideShare(kStride, rate_, releaseMs_ / 1000.0);
-    const float delay = delay_.value;
     const float makeUp = makeUp_.value, threshold = threshold_.value, slope = slope_.value;
     // The whole block goes into the lines first: with the pre-delay below a
-    // block, some of what comes out now went in during this block.
+    // block, some of what comes out now went in during this block. The
+    // pre-delay is the same for the whole block: each output is the same
+    // mix of two neighbouring stretches of the line.
     lineL_.write(left, frames);
     lineR_.write(right, frames);
+    const auto whole = static_cast<std::size_t>(delay_.value);
+    const float frac = delay_.value - static_cast<float>(whole);
+    using dsp::Four;
     for (int from = 0; from < frames; from += kStride) {
         const int n = std::min(kStride, frames - from);
-        float env = envelope_;
-        for (int i = from; i < from + n; ++i)
-            env = std::max(std::max(std::abs(left[i]), std::abs(right[i])), env * fall);
-        envelope_ = env;
-        const float level = 20.0f * std::log10(std::max(env, 1e-9f));
+        float* l = left + from;
+        float* r = right + from;
+        // The follower, max(peak, previous * fall) frame after frame, ends
+        // at the largest peak times the fall since it came.
+        const float* fallSince = fallBack_.data() + kStride - n; // frame i: fall^(n - 1 - i)
+        Four top4 = dsp::splat4(0);
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            const Four pl = dsp::load4(l + i), pr = dsp::load4(r + i);
+            const Four al = pl < 0 ? -pl : pl, ar = pr < 0 ? -pr : pr;
+            const Four peak = (al > ar ? al : ar) * dsp::load4(fallSince + i);
+            top4 = top4 > peak ? top4 : peak;
+        }
+        float top = std::max(std::max(top4[0], top4[1]), std::max(top4[2], top4[3]));
+        for (; i < n; ++i)
+            top = std::max(top, std::max(std::abs(l[i]), std::abs(r[i])) * fallSince[i]);
+        envelope_ = std::max(top, envelope_ * fallAfter_[static_cast<std::size_t>(n)]);
+        const float level = 20.0f * std::log10(std::max(envelope_, 1e-9f));
         const float wanted = std::max(0.0f, (level - threshold) * slope);
         reduction_ += (wanted - reduction_) * (wanted > reduction_ ? attack : release);
         const float target = std::pow(10.0f, (makeUp - reduction_) / 20.0f);
         const float step = (target - gain_) / static_cast<float>(n);
-        for (int i = from; i < from + n; ++i) {
-            gain_ += step;
-            // Input i sits frames - i pushes back.
-            const float back = static_cast<float>(frames - i) + delay;
-            left[i] = lineL_.read(back) * gain_;
-            right[i] = lineR_.read(back) * gain_;
+        // Input from + k sits frames - from - k pushes back.
+        const std::size_t back = static_cast<std::size_t>(frames - from) + whole;
+        float nearL[kStride], farL[kStride], nearR[kStride], farR[kStride];
+        lineL_.read(back, nearL, n);
+        lineL_.read(back + 1, farL, n);
+        lineR_.read(back, nearR, n);
+        lineR_.read(back + 1, farR, n);
+        const float g0 = gain_;
+        for (int j = 0; j < n; ++j) {
+            const float g = g0 + step * static_cast<float>(j + 1);
+            l[j] = (nearL[j] + (farL[j] - nearL[j]) * frac) * g;
+            r[j] = (nearR[j] + (farR[j] - nearR[j]) * frac) * g;
         }
         gain_ = target;
     }

@@ -3,6 +3,8 @@
 #include "DspBlocks.h"
 #include "Effect.h"
 
+#include <array>
+
 namespace sound {
 
 // Peak level of the louder channel, a static curve above the threshold, the
@@ -32,6 +34,11 @@ private:
     float envelope_ = 0;  // peak follower, linear
     float reduction_ = 0; // dB
     float gain_ = 1;      // linear gain applied at the end of the last stretch
+    // The follower's fall over 0 .. kStride frames, and the same backwards
+    // (kStride - 1 .. 0), for the release time `fallFor_`.
+    std::array<float, kStride + 1> fallAfter_{};
+    std::array<float, kStride> fallBack_{};
+    float fallFor_ = -1;
     bool fresh_ = true;
 };
 

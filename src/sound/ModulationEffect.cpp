@@ -48,6 +48,7 @@ void ModulationEffect::reset()
     lineL_.clear();
     lineR_.clear();
     phase_ = 0;
+    ends_ = false;
     fresh_ = true;
 }
 
@@ -75,24 +76,57 @@ void ModulationEffect::process(float* left, float* right, int frames)
     const float k = dsp::glideShare(frames, rate_, kGlideSeconds);
     // The delays are worked out at both ends of the block and followed in a
     // straight line between: the oscillator is far slower than a block.
-    const float fromL = delayAt(phase_), fromR = delayAt(phase_ + phaseShift_.value);
+    // The start of a block is the end of the one before (worked out with
+    // the same settings), unless the effect was reset since.
+    if (!ends_) {
+        endL_ = delayAt(phase_);
+        endR_ = delayAt(phase_ + phaseShift_.value);
+        ends_ = true;
+    }
+    const float fromL = endL_, fromR = endR_;
     for (dsp::Glide* g : {&mix_, &depth_, &feedback_, &delayMs_, &sine_, &phaseShift_})
         g->step(k);
     phase_ += static_cast<double>(hz_) * frames / rate_;
     phase_ -= std::floor(phase_);
     const float toL = delayAt(phase_), toR = delayAt(phase_ + phaseShift_.value);
+    endL_ = toL;
+    endR_ = toR;
     const float stepL = (toL - fromL) / static_cast<float>(frames);
     const float stepR = (toR - fromR) / static_cast<float>(frames);
     const float wet = mix_.value, dry = 1.0f - wet, fb = feedback_.value;
-    for (int i = 0; i < frames; ++i) {
-        const auto at = static_cast<float>(i);
-        const float dl = lineL_.read(fromL + stepL * at);
-        const float dr = lineR_.read(fromR + stepR * at);
-        const float xl = left[i], xr = right[i];
-        lineL_.push(xl + fb * dl);
-        lineR_.push(xr + fb * dr);
-        left[i] = xl * dry + dl * wet;
-        right[i] = xr * dry + dr * wet;
+    // Stretches no longer than the shortest delay: what they read was
+    // written before them, so each is read, mixed and written in one go.
+    const float shortest = std::min(std::min(fromL, toL), std::min(fromR, toR));
+    const int chunk = dsp::DelayLine::sweepChunk(shortest, std::min(frames, kStretch));
+    if (chunk < dsp::DelayLine::kPerSample && chunk < frames) {
+        for (int i = 0; i < frames; ++i) {
+            const auto at = static_cast<float>(i);
+            const float dl = lineL_.read(fromL + stepL * at);
+            const float dr = lineR_.read(fromR + stepR * at);
+            const float xl = left[i], xr = right[i];
+            lineL_.push(xl + fb * dl);
+            lineR_.push(xr + fb * dr);
+            left[i] = xl * dry + dl * wet;
+            right[i] = xr * dry + dr * wet;
+        }
+        return;
+    }
+    float dl[kStretch], dr[kStretch], inL[kStretch], inR[kStretch];
+    for (int from = 0; from < frames; from += chunk) {
+        const int n = std::min(chunk, frames - from);
+        lineL_.readSwept(fromL, stepL, from, dl, n);
+        lineR_.readSwept(fromR, stepR, from, dr, n);
+        float* l = left + from;
+        float* r = right + from;
+        for (int i = 0; i < n; ++i) {
+            const float xl = l[i], xr = r[i];
+            inL[i] = xl + fb * dl[i];
+            inR[i] = xr + fb * dr[i];
+            l[i] = xl * dry + dl[i] * wet;
+            r[i] = xr * dry + dr[i] * wet;
+        }
+        lineL_.write(inL, n);
+        lineR_.write(inR, n);
     }
 }
 

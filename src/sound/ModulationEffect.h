@@ -19,6 +19,9 @@ public:
     // Delay in samples of a channel at oscillator phase `phase` (cycles).
     float delayAt(double phase) const;
 
+    // Longest stretch worked on at once.
+    static constexpr int kStretch = 64;
+
 private:
     template <typename Rec>
     void takeRecord(const Rec& p);
@@ -31,6 +34,8 @@ private:
     dsp::Glide mix_, depth_, feedback_, delayMs_, sine_, phaseShift_;
     float hz_ = 0;
     double phase_ = 0; // cycles of the left oscillator
+    float endL_ = 0, endR_ = 0; // delays at the end of the last block
+    bool ends_ = false;
     bool fresh_ = true;
 };
 

@@ -21,12 +21,17 @@ float decibels(float db)
 
 } // namespace
 
-float ReverbEffect::AllPass::run(float x)
+void ReverbEffect::AllPass::run(float* x, int n)
 {
-    const float held = line.at(delay);
-    const float v = x + kDiffusion * held;
-    line.push(v);
-    return held - kDiffusion * v;
+    // The delay is longer than a stretch: what comes back was written
+    // before it.
+    float held[kStretch], v[kStretch];
+    line.read(delay, held, n);
+    for (int i = 0; i < n; ++i) {
+        v[i] = x[i] + kDiffusion * held[i];
+        x[i] = held[i] - kDiffusion * v[i];
+    }
+    line.write(v, n);
 }
 
 ReverbEffect::ReverbEffect(int rate) : rate_(rate)
@@ -37,7 +42,7 @@ ReverbEffect::ReverbEffect(int rate) : rate_(rate)
         lines_[k].resize(delays_[k] + 1);
     }
     for (std::size_t d = 0; d < diffusers_.size(); ++d) {
-        diffusers_[d].delay = std::max<std::size_t>(1, static_cast<std::size_t>(std::lround(kDiffusers[d] * scale)));
+        diffusers_[d].delay = std::max<std::size_t>(kStretch, static_cast<std::size_t>(std::lround(kDiffusers[d] * scale)));
         diffusers_[d].line.resize(diffusers_[d].delay + 2);
     }
     seconds_.snap(1);
@@ -64,7 +69,7 @@ void ReverbEffect::reset()
 {
     for (dsp::DelayLine& line : lines_)
         line.clear();
-    held_ = Lanes{};
+    held_ = {};
     for (AllPass& a : diffusers_)
         a.line.clear();
     fresh_ = true;
@@ -81,8 +86,8 @@ void ReverbEffect::design()
         const double gh = std::pow(10.0, -3.0 * d / high);
         // One-pole low-pass with gain g at 0 Hz and gh at half the rate.
         const double b = g + gh > 0 ? std::min((g - gh) / (g + gh), 0.995) : 0.0;
-        loopGain_[static_cast<int>(k)] = static_cast<float>(g * (1 - b));
-        damping_[static_cast<int>(k)] = static_cast<float>(b);
+        loopGain_[k] = static_cast<float>(g * (1 - b));
+        damping_[k] = static_cast<float>(b);
     }
 }
 
@@ -104,51 +109,43 @@ void ReverbEffect::process(float* left, float* right, int frames)
     }
 }
 
-namespace {
-
-using Four = float __attribute__((vector_size(16)));
-
-inline Four load(const float* p)
-{
-    Four v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void store(float* p, Four v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
-} // namespace
+using dsp::Four;
+using dsp::load4;
+using dsp::store4;
 
 void ReverbEffect::stretch(float* left, float* right, int n, float inGain, float inStep, float wet, float wetStep)
 {
-    for (int i = 0; i < n; ++i) {
-        const float in = 0.5f * (left[i] + right[i]) * (inGain + inStep * static_cast<float>(i));
-        input_[static_cast<std::size_t>(i)] = diffusers_[1].run(diffusers_[0].run(in));
-    }
+    for (int i = 0; i < n; ++i)
+        input_[static_cast<std::size_t>(i)] = 0.5f * (left[i] + right[i]) * (inGain + inStep * static_cast<float>(i));
+    diffusers_[0].run(input_.data(), n);
+    diffusers_[1].run(input_.data(), n);
     // Every line is longer than a stretch: what it gives back now was
     // written before this stretch began, and what goes in now comes out later.
     for (std::size_t l = 0; l < kLines; ++l)
         lines_[l].read(delays_[l], taps_[l].data(), n);
-    // The low-pass of each loop, the eight lines side by side.
-    Lanes held = held_;
+    // The low-pass of each loop: eight independent recurrences side by side,
+    // each in its own register.
+    float h0 = held_[0], h1 = held_[1], h2 = held_[2], h3 = held_[3];
+    float h4 = held_[4], h5 = held_[5], h6 = held_[6], h7 = held_[7];
+    const std::array<float, kLines> g = loopGain_, b = damping_;
     for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
-        const Lanes tap = {taps_[0][i], taps_[1][i], taps_[2][i], taps_[3][i],
-                           taps_[4][i], taps_[5][i], taps_[6][i], taps_[7][i]};
-        held = loopGain_ * tap + damping_ * held;
-        for (std::size_t l = 0; l < kLines; ++l)
-            taps_[l][i] = held[static_cast<int>(l)];
+        taps_[0][i] = h0 = g[0] * taps_[0][i] + b[0] * h0;
+        taps_[1][i] = h1 = g[1] * taps_[1][i] + b[1] * h1;
+        taps_[2][i] = h2 = g[2] * taps_[2][i] + b[2] * h2;
+        taps_[3][i] = h3 = g[3] * taps_[3][i] + b[3] * h3;
+        taps_[4][i] = h4 = g[4] * taps_[4][i] + b[4] * h4;
+        taps_[5][i] = h5 = g[5] * taps_[5][i] + b[5] * h5;
+        taps_[6][i] = h6 = g[6] * taps_[6][i] + b[6] * h6;
+        taps_[7][i] = h7 = g[7] * taps_[7][i] + b[7] * h7;
     }
-    held_ = held;
+    held_ = {h0, h1, h2, h3, h4, h5, h6, h7};
     // Four frames at a time (the arrays are a whole number of fours long;
     // what lies past n is never used).
     const float trim = 0.35355339f; // 1 / sqrt(8)
     for (int i = 0; i < n; i += 4) {
         Four a[kLines];
         for (std::size_t l = 0; l < kLines; ++l)
-            a[l] = load(&taps_[l][static_cast<std::size_t>(i)]);
+            a[l] = load4(&taps_[l][static_cast<std::size_t>(i)]);
         const Four sum = ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7]));
         // Opposite signs on the two sides keep the room wide.
         const Four wl = ((a[0] - a[1]) + (a[2] - a[3])) + ((a[4] - a[5]) + (a[6] - a[7]));
@@ -156,14 +153,14 @@ void ReverbEffect::stretch(float* left, float* right, int n, float inGain, float
         // Householder reflection: each line gets itself less a quarter of the
         // sum, and the input with alternating signs.
         const Four reflect = 0.25f * sum;
-        const Four d = load(&input_[static_cast<std::size_t>(i)]);
+        const Four d = load4(&input_[static_cast<std::size_t>(i)]);
         for (std::size_t l = 0; l < kLines; ++l)
-            store(&taps_[l][static_cast<std::size_t>(i)], (l & 1) ? a[l] - reflect - d : a[l] - reflect + d);
+            store4(&taps_[l][static_cast<std::size_t>(i)], (l & 1) ? a[l] - reflect - d : a[l] - reflect + d);
         const auto at = static_cast<float>(i);
         const Four steps = {at, at + 1, at + 2, at + 3};
-        const Four g = (wet + wetStep * steps) * trim;
-        store(&wetL_[static_cast<std::size_t>(i)], wl * g);
-        store(&wetR_[static_cast<std::size_t>(i)], wr * g);
+        const Four gain = (wet + wetStep * steps) * trim;
+        store4(&wetL_[static_cast<std::size_t>(i)], wl * gain);
+        store4(&wetR_[static_cast<std::size_t>(i)], wr * gain);
     }
     for (std::size_t l = 0; l < kLines; ++l)
         lines_[l].write(taps_[l].data(), n);

@@ -28,20 +28,18 @@ private:
     struct AllPass {
         dsp::DelayLine line;
         std::size_t delay = 1;
-        float run(float x);
+        // In place, n <= kStretch frames.
+        void run(float* x, int n);
     };
     void design();
     void stretch(float* left, float* right, int frames, float inFrom, float inStep, float wetFrom, float wetStep);
 
-    // Eight lanes, one per line, for the low-pass in each loop.
-    using Lanes = float __attribute__((vector_size(32)));
-
     int rate_;
     std::array<std::size_t, kLines> delays_{};
     std::array<dsp::DelayLine, kLines> lines_;
-    Lanes held_{}; // each line's low-pass state
-    Lanes loopGain_{};
-    Lanes damping_{};
+    std::array<float, kLines> held_{}; // each line's low-pass state
+    std::array<float, kLines> loopGain_{};
+    std::array<float, kLines> damping_{};
     // One stretch: what each line gives back, then what goes back into it.
     alignas(16) std::array<std::array<float, kStretch>, kLines> taps_{};
     alignas(16) std::array<float, kStretch> input_{}, wetL_{}, wetR_{};
