@@ -210,17 +210,24 @@ public:
     // above n): the caller writes the n frames afterwards.
     void readSwept(float from, float step, int first, float* out, int n) const
     {
-        for (int i = 0; i < n; ++i) {
-            const float delay = from + step * static_cast<float>(first + i);
-            // Delays are never negative: the plain integer conversion is
-            // exact, and far cheaper than the unsigned one.
-            const int whole = static_cast<int>(delay);
-            const float frac = delay - static_cast<float>(whole);
+        const float* data = data_.data();
+        int i = 0;
+        // A delay moves far less than a sample per sample: four frames in a
+        // row mostly share their whole delay, and then read two runs of
+        // neighbouring samples.
+        for (; i + 4 <= n; i += 4) {
+            const Four delay = from + step * (static_cast<float>(first + i) + Four{0, 1, 2, 3});
+            const int whole = static_cast<int>(delay[0]);
             const std::size_t at = (write_ + static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i - whole))) & mask_;
-            const float a = data_[at];
-            const float b = data_[(at - 1) & mask_];
-            out[i] = a + (b - a) * frac;
+            if (whole != static_cast<int>(delay[3]) || at < 1 || at + 3 > mask_) {
+                readSweptOne(from, step, first, out, i, 4);
+                continue;
+            }
+            const Four a = load4(data + at);
+            const Four b = load4(data + at - 1);
+            store4(out + i, a + (b - a) * (delay - static_cast<float>(whole)));
         }
+        readSweptOne(from, step, first, out, i, n - i);
     }
     // Frames that readSwept() can give at once for a delay that stays at or
     // above `shortest` (one at least; below kPerSample, a per-sample loop
@@ -232,6 +239,22 @@ public:
     }
 
 private:
+    // readSwept() frame by frame, for the frames `at` .. at + n - 1.
+    void readSweptOne(float from, float step, int first, float* out, int at, int n) const
+    {
+        for (int i = at; i < at + n; ++i) {
+            const float delay = from + step * static_cast<float>(first + i);
+            // Delays are never negative: the plain integer conversion is
+            // exact, and far cheaper than the unsigned one.
+            const int whole = static_cast<int>(delay);
+            const float frac = delay - static_cast<float>(whole);
+            const std::size_t pos = (write_ + static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i - whole))) & mask_;
+            const float a = data_[pos];
+            const float b = data_[(pos - 1) & mask_];
+            out[i] = a + (b - a) * frac;
+        }
+    }
+
     std::vector<float> data_;
     std::size_t mask_ = 0;
     std::size_t write_ = 0;
