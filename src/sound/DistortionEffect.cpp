@@ -43,30 +43,54 @@ void DistortionEffect::design()
     post_.bandPass(rate_, centre, std::clamp(centre / std::max(width_.value, 1.0f), 0.1, 20.0));
 }
 
+namespace {
+
+using dsp::Four;
+
+// softSaturate(), four at a time.
+Four saturate(Four x)
+{
+    const Four low = dsp::splat4(-1.5f), high = dsp::splat4(1.5f);
+    Four c = x < low ? low : x;
+    c = c > high ? high : c;
+    return c - c * c * c * (1.0f / 6.75f);
+}
+
+} // namespace
+
 void DistortionEffect::Oversampler::run(float* x, int n, const float* drive, const float* norm)
 {
-    // ext[j] is input j - 3: the three kept inputs come first.
-    float ext[kStretch + 3];
+    // ext[j] is input j - 3: the three kept inputs come first. Four frames
+    // at a time, so the arrays reach a little past the stretch.
+    float ext[kStretch + 7];
     std::copy(in.begin(), in.end(), ext);
-    for (int i = 0; i < n; ++i)
-        ext[i + 3] = x[i];
-    // Twice the rate: each input, then the sample halfway to the next one
-    // from the cubic through four inputs; up[k + 6] is shaped sample k.
-    float up[2 * kStretch + 6];
-    std::copy(out.begin(), out.end(), up);
-    for (int i = 0; i < n; ++i) {
-        const float a = ext[i + 1], b = ext[i + 2];
-        const float half = (9.0f * (a + b) - (ext[i] + ext[i + 3])) * (1.0f / 16.0f);
-        up[6 + 2 * i] = dsp::softSaturate(drive[i] * a) * norm[i];
-        up[7 + 2 * i] = dsp::softSaturate(drive[i] * half) * norm[i];
+    dsp::copy(x, ext + 3, static_cast<std::size_t>(n));
+    std::fill_n(ext + 3 + n, 4, 0.0f);
+    // Twice the rate: each input and the sample halfway to the next one,
+    // from the cubic through four inputs, shaped. even[j + 1] is input j's,
+    // odd[j + 3] the one after it.
+    float even[kStretch + 1], odd[kStretch + 3];
+    even[0] = lastEven;
+    std::copy(lastOdd.begin(), lastOdd.end(), odd);
+    for (int i = 0; i < n; i += 4) {
+        const Four a = dsp::load4(ext + i + 1), b = dsp::load4(ext + i + 2);
+        const Four half = (9.0f * (a + b) - (dsp::load4(ext + i) + dsp::load4(ext + i + 3))) * (1.0f / 16.0f);
+        const Four d = dsp::load4(drive + i), g = dsp::load4(norm + i);
+        dsp::store4(even + i + 1, saturate(d * a) * g);
+        dsp::store4(odd + i + 3, saturate(d * half) * g);
     }
     // Half-band low-pass back to the output rate.
-    for (int i = 0; i < n; ++i) {
-        const float* u = up + 2 * i;
-        x[i] = (16.0f * u[4] + 9.0f * (u[3] + u[5]) - (u[1] + u[7])) * (1.0f / 32.0f);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const Four y = 16.0f * dsp::load4(even + i) + 9.0f * (dsp::load4(odd + i + 1) + dsp::load4(odd + i + 2)) -
+                       (dsp::load4(odd + i) + dsp::load4(odd + i + 3));
+        dsp::store4(x + i, y * (1.0f / 32.0f));
     }
+    for (; i < n; ++i)
+        x[i] = (16.0f * even[i] + 9.0f * (odd[i + 1] + odd[i + 2]) - (odd[i] + odd[i + 3])) * (1.0f / 32.0f);
     std::copy(ext + n, ext + n + 3, in.begin());
-    std::copy(up + 2 * n, up + 2 * n + 6, out.begin());
+    lastEven = even[n];
+    std::copy(odd + n, odd + n + 3, lastOdd.begin());
 }
 
 void DistortionEffect::process(float* left, float* right, int frames)

@@ -20,10 +20,12 @@ public:
     static constexpr int kStretch = 64;
 
 private:
-    // Per channel: the last inputs and the last samples at the double rate.
+    // Per channel: the last inputs and the last shaped samples at the double
+    // rate.
     struct Oversampler {
-        std::array<float, 3> in{};  // the last three inputs, oldest first
-        std::array<float, 6> out{}; // the last six shaped samples at twice the rate
+        std::array<float, 3> in{};      // the last three inputs, oldest first
+        float lastEven = 0;             // the last input's
+        std::array<float, 3> lastOdd{}; // the last three halfway ones, oldest first
         void run(float* x, int n, const float* drive, const float* norm);
     };
     void design();
