@@ -118,17 +118,42 @@ struct Biquad {
 
     void set(double nb0, double nb1, double nb2, double na0, double na1, double na2)
     {
-        b0 = static_cast<float>(nb0 / na0);
-        b1 = static_cast<float>(nb1 / na0);
-        b2 = static_cast<float>(nb2 / na0);
-        a1 = static_cast<float>(na1 / na0);
-        a2 = static_cast<float>(na2 / na0);
+        const double c0 = nb0 / na0, c1 = nb1 / na0, c2 = nb2 / na0, d1 = na1 / na0, d2 = na2 / na0;
+        b0 = static_cast<float>(c0);
+        b1 = static_cast<float>(c1);
+        b2 = static_cast<float>(c2);
+        a1 = static_cast<float>(d1);
+        a2 = static_cast<float>(d2);
+        // Four outputs at once from the two state values and four inputs:
+        // row k of the state's share is the first row of the state matrix
+        // [[-a1, 1], [-a2, 0]] to the power k; the inputs' share is the
+        // impulse response.
+        double row0 = 1, row1 = 0;
+        std::array<double, 4> impulse{c0, 0, 0, 0};
+        const double u0 = c1 - d1 * c0, u1 = c2 - d2 * c0; // what an input adds to the state
+        for (int k = 0; k < 4; ++k) {
+            fromS1[k] = static_cast<float>(row0);
+            fromS2[k] = static_cast<float>(row1);
+            if (k < 3)
+                impulse[static_cast<std::size_t>(k) + 1] = row0 * u0 + row1 * u1;
+            const double next0 = -d1 * row0 - d2 * row1;
+            row1 = row0;
+            row0 = next0;
+        }
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k)
+                fromX[j][k] = k >= j ? static_cast<float>(impulse[static_cast<std::size_t>(k - j)]) : 0.0f;
     }
 
     void process(float* l, float* r, int n)
     {
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            fourFrames(l + i, zl1, zl2);
+            fourFrames(r + i, zr1, zr2);
+        }
         float l1 = zl1, l2 = zl2, r1 = zr1, r2 = zr2;
-        for (int i = 0; i < n; ++i) {
+        for (; i < n; ++i) {
             const float xl = l[i], xr = r[i];
             const float yl = b0 * xl + l1;
             const float yr = b0 * xr + r1;
@@ -144,6 +169,23 @@ struct Biquad {
         zr1 = r1;
         zr2 = r2;
     }
+
+private:
+    // Four frames of one channel in place: the outputs depend on each other
+    // only through the state, so they come out together instead of each
+    // waiting for the one before.
+    void fourFrames(float* x, float& s1, float& s2) const
+    {
+        const Four in = load4(x);
+        const Four y = fromS1 * s1 + fromS2 * s2 + ((fromX[0] * in[0] + fromX[1] * in[1]) + (fromX[2] * in[2] + fromX[3] * in[3]));
+        store4(x, y);
+        // The state after the fourth frame, as the frame-by-frame form leaves it.
+        s1 = b1 * in[3] - a1 * y[3] + (b2 * in[2] - a2 * y[2]);
+        s2 = b2 * in[3] - a2 * y[3];
+    }
+
+    Four fromS1{1, 0, 0, 0}, fromS2{0, 1, 0, 0};
+    std::array<Four, 4> fromX{Four{1, 0, 0, 0}, Four{0, 1, 0, 0}, Four{0, 0, 1, 0}, Four{0, 0, 0, 1}};
 };
 
 // A ring of samples whose length is a power of two, at least `minLength`.
