@@ -147,20 +147,37 @@ struct Biquad {
 
     void process(float* l, float* r, int n)
     {
+        // Everything in locals: the stores to the samples could otherwise
+        // touch the members, which would then be read again every frame.
+        float l1 = zl1, l2 = zl2, r1 = zr1, r2 = zr2;
+        const float c0 = b0, c1 = b1, c2 = b2, d1 = a1, d2 = a2;
+        const Four s1Share = fromS1, s2Share = fromS2;
+        const Four x0Share = fromX[0], x1Share = fromX[1], x2Share = fromX[2], x3Share = fromX[3];
+        // Four frames of one channel in place: the outputs depend on each
+        // other only through the state, so they come out together instead of
+        // each waiting for the one before.
+        auto fourFrames = [&](float* x, float& s1, float& s2) {
+            const Four in = load4(x);
+            const Four y = s1Share * s1 + s2Share * s2 + ((x0Share * in[0] + x1Share * in[1]) + (x2Share * in[2] + x3Share * in[3]));
+            store4(x, y);
+            // The state after the fourth frame, as the frame-by-frame form
+            // leaves it.
+            s1 = c1 * in[3] - d1 * y[3] + (c2 * in[2] - d2 * y[2]);
+            s2 = c2 * in[3] - d2 * y[3];
+        };
         int i = 0;
         for (; i + 4 <= n; i += 4) {
-            fourFrames(l + i, zl1, zl2);
-            fourFrames(r + i, zr1, zr2);
+            fourFrames(l + i, l1, l2);
+            fourFrames(r + i, r1, r2);
         }
-        float l1 = zl1, l2 = zl2, r1 = zr1, r2 = zr2;
         for (; i < n; ++i) {
             const float xl = l[i], xr = r[i];
-            const float yl = b0 * xl + l1;
-            const float yr = b0 * xr + r1;
-            l1 = b1 * xl - a1 * yl + l2;
-            r1 = b1 * xr - a1 * yr + r2;
-            l2 = b2 * xl - a2 * yl;
-            r2 = b2 * xr - a2 * yr;
+            const float yl = c0 * xl + l1;
+            const float yr = c0 * xr + r1;
+            l1 = c1 * xl - d1 * yl + l2;
+            r1 = c1 * xr - d1 * yr + r2;
+            l2 = c2 * xl - d2 * yl;
+            r2 = c2 * xr - d2 * yr;
             l[i] = yl;
             r[i] = yr;
         }
@@ -171,19 +188,6 @@ struct Biquad {
     }
 
 private:
-    // Four frames of one channel in place: the outputs depend on each other
-    // only through the state, so they come out together instead of each
-    // waiting for the one before.
-    void fourFrames(float* x, float& s1, float& s2) const
-    {
-        const Four in = load4(x);
-        const Four y = fromS1 * s1 + fromS2 * s2 + ((fromX[0] * in[0] + fromX[1] * in[1]) + (fromX[2] * in[2] + fromX[3] * in[3]));
-        store4(x, y);
-        // The state after the fourth frame, as the frame-by-frame form leaves it.
-        s1 = b1 * in[3] - a1 * y[3] + (b2 * in[2] - a2 * y[2]);
-        s2 = b2 * in[3] - a2 * y[3];
-    }
-
     Four fromS1{1, 0, 0, 0}, fromS2{0, 1, 0, 0};
     std::array<Four, 4> fromX{Four{1, 0, 0, 0}, Four{0, 1, 0, 0}, Four{0, 0, 1, 0}, Four{0, 0, 0, 1}};
 };
