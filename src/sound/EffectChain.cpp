@@ -1,6 +1,7 @@
 #include "EffectChain.h"
 
 #include "CompressorEffect.h"
+#include "DspBlocks.h"
 #include "DistortionEffect.h"
 #include "EchoEffect.h"
 #include "GargleEffect.h"
@@ -117,8 +118,14 @@ void EffectChain::run(float* left, float* right, int frames)
     if (!busy)
         return;
     // A damaged value would ring forever in the feedback loops: start over.
-    float sum = 0;
-    for (int i = 0; i < frames; ++i)
+    dsp::Four sums = dsp::splat4(0);
+    int i = 0;
+    for (; i + 4 <= frames; i += 4) {
+        const dsp::Four l = dsp::load4(left + i), r = dsp::load4(right + i);
+        sums += l * l + r * r;
+    }
+    float sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+    for (; i < frames; ++i)
         sum += left[i] * left[i] + right[i] * right[i];
     if (!std::isfinite(sum)) {
         for (auto& fx : effects_)
