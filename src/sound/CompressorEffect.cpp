@@ -67,8 +67,13 @@ void CompressorEffect::process(float* left, float* right, int frames)
     // mix of two neighbouring stretches of the line.
     lineL_.write(left, frames);
     lineR_.write(right, frames);
+    // Input i sits frames - i + delay pushes back: between the samples
+    // far[i + 1] and far[i] (from the oldest, one more than the block).
     const auto whole = static_cast<std::size_t>(delay_.value);
     const float frac = delay_.value - static_cast<float>(whole);
+    float farL[kLongestBlock + 1], farR[kLongestBlock + 1];
+    lineL_.read(static_cast<std::size_t>(frames) + whole + 1, farL, frames + 1);
+    lineR_.read(static_cast<std::size_t>(frames) + whole + 1, farR, frames + 1);
     using dsp::Four;
     for (int from = 0; from < frames; from += kStride) {
         const int n = std::min(kStride, frames - from);
@@ -94,18 +99,13 @@ void CompressorEffect::process(float* left, float* right, int frames)
         reduction_ += (wanted - reduction_) * (wanted > reduction_ ? attack : release);
         const float target = std::pow(10.0f, (makeUp - reduction_) / 20.0f);
         const float step = (target - gain_) / static_cast<float>(n);
-        // Input from + k sits frames - from - k pushes back.
-        const std::size_t back = static_cast<std::size_t>(frames - from) + whole;
-        float nearL[kStride], farL[kStride], nearR[kStride], farR[kStride];
-        lineL_.read(back, nearL, n);
-        lineL_.read(back + 1, farL, n);
-        lineR_.read(back, nearR, n);
-        lineR_.read(back + 1, farR, n);
         const float g0 = gain_;
+        const float* oldL = farL + from;
+        const float* oldR = farR + from;
         for (int j = 0; j < n; ++j) {
             const float g = g0 + step * static_cast<float>(j + 1);
-            l[j] = (nearL[j] + (farL[j] - nearL[j]) * frac) * g;
-            r[j] = (nearR[j] + (farR[j] - nearR[j]) * frac) * g;
+            l[j] = (oldL[j + 1] + (oldL[j] - oldL[j + 1]) * frac) * g;
+            r[j] = (oldR[j + 1] + (oldR[j] - oldR[j + 1]) * frac) * g;
         }
         gain_ = target;
     }

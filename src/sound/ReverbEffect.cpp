@@ -113,6 +113,44 @@ using dsp::Four;
 using dsp::load4;
 using dsp::store4;
 
+namespace {
+
+using Lanes = int __attribute__((vector_size(16)));
+
+// Rows to columns: four frames of four lines become four lines of four
+// frames, and back.
+inline void transpose(Four& a, Four& b, Four& c, Four& d)
+{
+    const Four t0 = __builtin_shuffle(a, b, Lanes{0, 4, 1, 5});
+    const Four t1 = __builtin_shuffle(a, b, Lanes{2, 6, 3, 7});
+    const Four t2 = __builtin_shuffle(c, d, Lanes{0, 4, 1, 5});
+    const Four t3 = __builtin_shuffle(c, d, Lanes{2, 6, 3, 7});
+    a = __builtin_shuffle(t0, t2, Lanes{0, 1, 4, 5});
+    b = __builtin_shuffle(t0, t2, Lanes{2, 3, 6, 7});
+    c = __builtin_shuffle(t1, t3, Lanes{0, 1, 4, 5});
+    d = __builtin_shuffle(t1, t3, Lanes{2, 3, 6, 7});
+}
+
+// The loop low-pass of four lines over four frames (x[f]: frame f, one lane
+// per line), in place. The odd frames are worked out from two frames back,
+// so each step waits for the one two frames before it. `held` becomes the
+// state after frame `last`.
+inline void lowPass(Four* x, Four g, Four b, Four b2, Four& held, int last)
+{
+    const Four u0 = g * x[0], u1 = g * x[1], u2 = g * x[2], u3 = g * x[3];
+    const Four h0 = u0 + b * held;
+    const Four h1 = (u1 + b * u0) + b2 * held;
+    const Four h2 = u2 + b * h1;
+    const Four h3 = (u3 + b * u2) + b2 * h1;
+    x[0] = h0;
+    x[1] = h1;
+    x[2] = h2;
+    x[3] = h3;
+    held = last >= 3 ? h3 : x[last];
+}
+
+} // namespace
+
 void ReverbEffect::stretch(float* left, float* right, int n, float inGain, float inStep, float wet, float wetStep)
 {
     for (int i = 0; i < n; ++i)
@@ -123,45 +161,50 @@ void ReverbEffect::stretch(float* left, float* right, int n, float inGain, float
     // written before this stretch began, and what goes in now comes out later.
     for (std::size_t l = 0; l < kLines; ++l)
         lines_[l].read(delays_[l], taps_[l].data(), n);
-    // The low-pass of each loop: eight independent recurrences side by side,
-    // each in its own register.
-    float h0 = held_[0], h1 = held_[1], h2 = held_[2], h3 = held_[3];
-    float h4 = held_[4], h5 = held_[5], h6 = held_[6], h7 = held_[7];
-    const std::array<float, kLines> g = loopGain_, b = damping_;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
-        taps_[0][i] = h0 = g[0] * taps_[0][i] + b[0] * h0;
-        taps_[1][i] = h1 = g[1] * taps_[1][i] + b[1] * h1;
-        taps_[2][i] = h2 = g[2] * taps_[2][i] + b[2] * h2;
-        taps_[3][i] = h3 = g[3] * taps_[3][i] + b[3] * h3;
-        taps_[4][i] = h4 = g[4] * taps_[4][i] + b[4] * h4;
-        taps_[5][i] = h5 = g[5] * taps_[5][i] + b[5] * h5;
-        taps_[6][i] = h6 = g[6] * taps_[6][i] + b[6] * h6;
-        taps_[7][i] = h7 = g[7] * taps_[7][i] + b[7] * h7;
-    }
-    held_ = {h0, h1, h2, h3, h4, h5, h6, h7};
-    // Four frames at a time (the arrays are a whole number of fours long;
-    // what lies past n is never used).
+    const Four gLow = load4(&loopGain_[0]), gHigh = load4(&loopGain_[4]);
+    const Four bLow = load4(&damping_[0]), bHigh = load4(&damping_[4]);
+    const Four b2Low = bLow * bLow, b2High = bHigh * bHigh;
+    Four heldLow = load4(&held_[0]), heldHigh = load4(&held_[4]);
     const float trim = 0.35355339f; // 1 / sqrt(8)
+    // Four frames at a time (the arrays are a whole number of fours long;
+    // what lies past n is never used, and never flows back into what is).
     for (int i = 0; i < n; i += 4) {
+        const auto at = static_cast<std::size_t>(i);
         Four a[kLines];
+#pragma GCC unroll 8
         for (std::size_t l = 0; l < kLines; ++l)
-            a[l] = load4(&taps_[l][static_cast<std::size_t>(i)]);
+            a[l] = load4(&taps_[l][at]);
+        // The low-pass of each loop, a frame of four lines per register.
+        const int last = std::min(3, n - 1 - i);
+        transpose(a[0], a[1], a[2], a[3]);
+        lowPass(a, gLow, bLow, b2Low, heldLow, last);
+        transpose(a[0], a[1], a[2], a[3]);
+        transpose(a[4], a[5], a[6], a[7]);
+        lowPass(a + 4, gHigh, bHigh, b2High, heldHigh, last);
+        transpose(a[4], a[5], a[6], a[7]);
         const Four sum = ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7]));
         // Opposite signs on the two sides keep the room wide.
         const Four wl = ((a[0] - a[1]) + (a[2] - a[3])) + ((a[4] - a[5]) + (a[6] - a[7]));
         const Four wr = ((a[0] + a[1]) - (a[2] + a[3])) + ((a[4] + a[5]) - (a[6] + a[7]));
         // Householder reflection: each line gets itself less a quarter of the
         // sum, and the input with alternating signs.
-        const Four reflect = 0.25f * sum;
-        const Four d = load4(&input_[static_cast<std::size_t>(i)]);
-        for (std::size_t l = 0; l < kLines; ++l)
-            store4(&taps_[l][static_cast<std::size_t>(i)], (l & 1) ? a[l] - reflect - d : a[l] - reflect + d);
-        const auto at = static_cast<float>(i);
-        const Four steps = {at, at + 1, at + 2, at + 3};
-        const Four gain = (wet + wetStep * steps) * trim;
-        store4(&wetL_[static_cast<std::size_t>(i)], wl * gain);
-        store4(&wetR_[static_cast<std::size_t>(i)], wr * gain);
+        const Four d = load4(&input_[at]);
+        const Four even = d - 0.25f * sum, odd = -d - 0.25f * sum;
+        store4(&taps_[0][at], a[0] + even);
+        store4(&taps_[1][at], a[1] + odd);
+        store4(&taps_[2][at], a[2] + even);
+        store4(&taps_[3][at], a[3] + odd);
+        store4(&taps_[4][at], a[4] + even);
+        store4(&taps_[5][at], a[5] + odd);
+        store4(&taps_[6][at], a[6] + even);
+        store4(&taps_[7][at], a[7] + odd);
+        const auto from = static_cast<float>(i);
+        const Four gain = (wet + wetStep * Four{from, from + 1, from + 2, from + 3}) * trim;
+        store4(&wetL_[at], wl * gain);
+        store4(&wetR_[at], wr * gain);
     }
+    store4(&held_[0], heldLow);
+    store4(&held_[4], heldHigh);
     for (std::size_t l = 0; l < kLines; ++l)
         lines_[l].write(taps_[l].data(), n);
     for (int i = 0; i < n; ++i) {
