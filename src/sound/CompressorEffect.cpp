@@ -86,9 +86,8 @@ void CompressorEffect::process(float* left, float* right, int frames)
         int i = 0;
         for (; i + 4 <= n; i += 4) {
             const Four pl = dsp::load4(l + i), pr = dsp::load4(r + i);
-            const Four al = pl < 0 ? -pl : pl, ar = pr < 0 ? -pr : pr;
-            const Four peak = (al > ar ? al : ar) * dsp::load4(fallSince + i);
-            top4 = top4 > peak ? top4 : peak;
+            const Four peak = dsp::max4(dsp::max4(pl, -pl), dsp::max4(pr, -pr)) * dsp::load4(fallSince + i);
+            top4 = dsp::max4(top4, peak);
         }
         float top = std::max(std::max(top4[0], top4[1]), std::max(top4[2], top4[3]));
         for (; i < n; ++i)

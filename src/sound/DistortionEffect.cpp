@@ -50,9 +50,7 @@ using dsp::Four;
 // softSaturate(), four at a time.
 Four saturate(Four x)
 {
-    const Four low = dsp::splat4(-1.5f), high = dsp::splat4(1.5f);
-    Four c = x < low ? low : x;
-    c = c > high ? high : c;
+    const Four c = dsp::min4(dsp::max4(x, dsp::splat4(-1.5f)), dsp::splat4(1.5f));
     return c - c * c * c * (1.0f / 6.75f);
 }
 

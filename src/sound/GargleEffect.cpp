@@ -42,10 +42,8 @@ void GargleEffect::process(float* left, float* right, int frames)
         Four p = start + step * at;
         p -= __builtin_convertvector(__builtin_convertvector(p, Ints), Four); // p >= 0: drops whole cycles
         const Four twice = 2.0f * p - 1.0f;
-        const Four tri = 1.0f - (twice < 0 ? -twice : twice); // 0 at the cycle's start, 1 halfway
-        Four edge = (tri - 0.5f) * steep + 0.5f;
-        edge = edge < 0 ? dsp::splat4(0) : edge;
-        edge = edge > 1 ? dsp::splat4(1) : edge;
+        const Four tri = 1.0f - dsp::max4(twice, -twice); // 0 at the cycle's start, 1 halfway
+        const Four edge = dsp::min4(dsp::max4((tri - 0.5f) * steep + 0.5f, dsp::splat4(0)), dsp::splat4(1));
         return tri + (edge - tri) * sq;
     };
     int i = 0;

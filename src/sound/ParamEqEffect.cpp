@@ -43,6 +43,11 @@ void ParamEqEffect::process(float* left, float* right, int frames)
         moved = g->step(k) || moved;
     if (moved)
         design();
+    // A band at 0 dB is no filter at all (its coefficients above and below
+    // are equal, so it gives back its input exactly and its state stays at
+    // zero): once its state has settled there, skipping it changes nothing.
+    if (gain_.value == 0 && band_.quiet())
+        return;
     band_.process(left, right, frames);
 }
 
