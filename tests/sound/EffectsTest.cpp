@@ -388,6 +388,50 @@ TEST(Effects, EveryEffectStaysFiniteAtExtremeSettings)
     }
 }
 
+// The effects work four frames at a time and in stretches bounded by their
+// delays; how the mixer cuts the sound into blocks must not change it.
+TEST(Effects, TheSoundDoesNotDependOnTheBlockSizes)
+{
+    std::mt19937 random(7);
+    SlotEffects s;
+    s.enabled.fill(true);
+    s.paramEq.fGain = 6;         // a band that filters
+    s.flanger.fDelay = 0.3f;     // delays below a block, down to one frame
+    s.chorus.fDepth = 0;         // its sweep is followed in straight lines between blocks
+    s.echo.fLeftDelay = 1;       // one millisecond: stretches shorter than a block
+    s.echo.lPanDelay = 1;
+    s.reverb.fReverbTime = 300;  // the tail still rings at the end
+    s.compressor.fThreshold = 0; // quiet input: the gain stays at one
+    s.distortion.fGain = 0;
+    Stereo input(kRate / 4);
+    std::uniform_real_distribution<float> noise(-0.1f, 0.1f);
+    for (int i = 0; i < input.frames() / 2; ++i) {
+        input.l[static_cast<std::size_t>(i)] = noise(random);
+        input.r[static_cast<std::size_t>(i)] = noise(random);
+    }
+    Rig steady(s);
+    Stereo expected = input;
+    steady.run(expected, 44);
+    float peak = 0;
+    for (float v : expected.l)
+        peak = std::max(peak, std::abs(v));
+    ASSERT_GT(peak, 1e-3f);
+    for (int round = 0; round < 4; ++round) {
+        Rig rig(s);
+        Stereo x = input;
+        std::uniform_int_distribution<int> size(1, round < 2 ? 7 : 64);
+        for (int at = 0; at < x.frames();) {
+            const int n = std::min(size(random), x.frames() - at);
+            rig.chain().process(x.l.data() + at, x.r.data() + at, n);
+            at += n;
+        }
+        float worst = 0;
+        for (std::size_t i = 0; i < x.l.size(); ++i)
+            worst = std::max({worst, std::abs(x.l[i] - expected.l[i]), std::abs(x.r[i] - expected.r[i])});
+        EXPECT_LT(worst, 2e-5f * peak) << "round " << round;
+    }
+}
+
 // Largest jump of the slope: a click is a sudden corner in the waveform.
 double roughness(const Stereo& x, int from)
 {
