@@ -20,6 +20,7 @@ namespace sound::dsp {
 // Four samples in one register: the plain vector extension, so the loops
 // over a block do four frames per instruction on every x86-64 processor.
 using Four = float __attribute__((vector_size(16)));
+using Ints = int __attribute__((vector_size(16)));
 
 inline Four load4(const float* p)
 {

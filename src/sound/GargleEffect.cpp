@@ -4,10 +4,6 @@
 
 namespace sound {
 
-namespace {
-using Ints = int __attribute__((vector_size(16)));
-}
-
 GargleEffect::GargleEffect(int rate) : rate_(rate) {}
 
 void GargleEffect::take(const SlotEffects& s)
@@ -40,7 +36,7 @@ void GargleEffect::process(float* left, float* right, int frames)
     using dsp::Four;
     auto gains = [&](Four at) {
         Four p = start + step * at;
-        p -= __builtin_convertvector(__builtin_convertvector(p, Ints), Four); // p >= 0: drops whole cycles
+        p -= __builtin_convertvector(__builtin_convertvector(p, dsp::Ints), Four); // p >= 0: drops whole cycles
         const Four twice = 2.0f * p - 1.0f;
         const Four tri = 1.0f - dsp::max4(twice, -twice); // 0 at the cycle's start, 1 halfway
         const Four edge = dsp::min4(dsp::max4((tri - 0.5f) * steep + 0.5f, dsp::splat4(0)), dsp::splat4(1));

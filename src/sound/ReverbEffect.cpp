@@ -115,7 +115,7 @@ using dsp::store4;
 
 namespace {
 
-using Lanes = int __attribute__((vector_size(16)));
+using Lanes = dsp::Ints;
 
 // Rows to columns: four frames of four lines become four lines of four
 // frames, and back.
