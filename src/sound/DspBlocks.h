@@ -112,10 +112,8 @@ inline float glideShare(int frames, int rate, double seconds)
 }
 
 // One second-order section (transposed direct form II), stereo.
-struct Biquad {
-    float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-    float zl1 = 0, zl2 = 0, zr1 = 0, zr2 = 0;
-
+class Biquad {
+public:
     void clear() { zl1 = zl2 = zr1 = zr2 = 0; }
     // Nothing left ringing from earlier input.
     bool quiet() const { return zl1 == 0 && zl2 == 0 && zr1 == 0 && zr2 == 0; }
@@ -215,6 +213,8 @@ struct Biquad {
     }
 
 private:
+    float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+    float zl1 = 0, zl2 = 0, zr1 = 0, zr2 = 0;
     Four fromS1{1, 0, 0, 0}, fromS2{0, 1, 0, 0};
     std::array<Four, 4> fromX{Four{1, 0, 0, 0}, Four{0, 1, 0, 0}, Four{0, 0, 1, 0}, Four{0, 0, 0, 1}};
 };
