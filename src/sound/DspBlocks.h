@@ -302,14 +302,6 @@ public:
         }
         readSweptOne(from, step, first, out, i, n - i);
     }
-    // Frames that readSwept() can give at once for a delay that stays at or
-    // above `shortest` (one at least; below kPerSample, a per-sample loop
-    // costs less than many short stretches).
-    static constexpr int kPerSample = 8;
-    static int sweepChunk(float shortest, int n)
-    {
-        return std::clamp(static_cast<int>(shortest - 0.01f), 1, n);
-    }
 
 private:
     // readSwept() frame by frame, for the frames `at` .. at + n - 1.
@@ -331,6 +323,57 @@ private:
     std::vector<float> data_;
     std::size_t mask_ = 0;
     std::size_t write_ = 0;
+};
+
+// What the echo, chorus and flanger share: two delay lines whose delays move
+// in a straight line over a block, each fed its side's input plus the share
+// `own` of its own output and `other` of the other side's; out comes the
+// input and the delayed copies, mixed.
+struct SweptDelays {
+    float fromL = 1, stepL = 0, fromR = 1, stepR = 0; // delays in samples at frame 0, change per frame
+    float own = 0, other = 0;
+    float dry = 1, wet = 0;
+
+    void run(DelayLine& lineL, DelayLine& lineR, float* left, float* right, int frames) const
+    {
+        constexpr int kStretch = 64;
+        // Stretches no longer than the shortest delay: what they read was
+        // written before them, so each is read, mixed and written in one go.
+        // Below a few frames, frame by frame costs less.
+        const float last = static_cast<float>(frames - 1);
+        const float shortest = std::min({fromL, fromL + stepL * last, fromR, fromR + stepR * last});
+        const int chunk = std::clamp(static_cast<int>(shortest - 0.01f), 1, std::min(frames, kStretch));
+        if (chunk < 8 && chunk < frames) {
+            for (int i = 0; i < frames; ++i) {
+                const auto at = static_cast<float>(i);
+                const float el = lineL.read(fromL + stepL * at);
+                const float er = lineR.read(fromR + stepR * at);
+                const float xl = left[i], xr = right[i];
+                lineL.push(xl + own * el + other * er);
+                lineR.push(xr + own * er + other * el);
+                left[i] = xl * dry + el * wet;
+                right[i] = xr * dry + er * wet;
+            }
+            return;
+        }
+        float el[kStretch], er[kStretch], inL[kStretch], inR[kStretch];
+        for (int from = 0; from < frames; from += chunk) {
+            const int n = std::min(chunk, frames - from);
+            lineL.readSwept(fromL, stepL, from, el, n);
+            lineR.readSwept(fromR, stepR, from, er, n);
+            float* l = left + from;
+            float* r = right + from;
+            for (int i = 0; i < n; ++i) {
+                const float xl = l[i], xr = r[i];
+                inL[i] = xl + own * el[i] + other * er[i];
+                inR[i] = xr + own * er[i] + other * el[i];
+                l[i] = xl * dry + el[i] * wet;
+                r[i] = xr * dry + er[i] * wet;
+            }
+            lineL.write(inL, n);
+            lineR.write(inR, n);
+        }
+    }
 };
 
 // A smooth clip, close to tanh: a cubic up to +-1.5, flat at +-1 beyond

@@ -50,46 +50,16 @@ void EchoEffect::process(float* left, float* right, int frames)
     cross_.step(k);
     delayL_.step(kd);
     delayR_.step(kd);
-    const float stepL = (delayL_.value - fromL) / static_cast<float>(frames);
-    const float stepR = (delayR_.value - fromR) / static_cast<float>(frames);
-    const float wet = mix_.value, dry = 1.0f - wet;
-    const float own = feedback_.value * (1.0f - cross_.value);
-    const float other = feedback_.value * cross_.value;
-    // Stretches no longer than the shorter delay: what they read was written
-    // before them, so each stretch is read, mixed and written in one go.
-    const float last = static_cast<float>(frames - 1);
-    const float shortest = std::min({fromL, fromL + stepL * last, fromR, fromR + stepR * last});
-    const int chunk = dsp::DelayLine::sweepChunk(shortest, std::min(frames, kStretch));
-    if (chunk < dsp::DelayLine::kPerSample && chunk < frames) {
-        for (int i = 0; i < frames; ++i) {
-            const auto at = static_cast<float>(i);
-            const float el = lineL_.read(fromL + stepL * at);
-            const float er = lineR_.read(fromR + stepR * at);
-            const float xl = left[i], xr = right[i];
-            lineL_.push(xl + own * el + other * er);
-            lineR_.push(xr + own * er + other * el);
-            left[i] = xl * dry + el * wet;
-            right[i] = xr * dry + er * wet;
-        }
-        return;
-    }
-    float el[kStretch], er[kStretch], inL[kStretch], inR[kStretch];
-    for (int from = 0; from < frames; from += chunk) {
-        const int n = std::min(chunk, frames - from);
-        lineL_.readSwept(fromL, stepL, from, el, n);
-        lineR_.readSwept(fromR, stepR, from, er, n);
-        float* l = left + from;
-        float* r = right + from;
-        for (int i = 0; i < n; ++i) {
-            const float xl = l[i], xr = r[i];
-            inL[i] = xl + own * el[i] + other * er[i];
-            inR[i] = xr + own * er[i] + other * el[i];
-            l[i] = xl * dry + el[i] * wet;
-            r[i] = xr * dry + er[i] * wet;
-        }
-        lineL_.write(inL, n);
-        lineR_.write(inR, n);
-    }
+    dsp::SweptDelays d;
+    d.fromL = fromL;
+    d.fromR = fromR;
+    d.stepL = (delayL_.value - fromL) / static_cast<float>(frames);
+    d.stepR = (delayR_.value - fromR) / static_cast<float>(frames);
+    d.wet = mix_.value;
+    d.dry = 1.0f - mix_.value;
+    d.own = feedback_.value * (1.0f - cross_.value);
+    d.other = feedback_.value * cross_.value;
+    d.run(lineL_, lineR_, left, right, frames);
 }
 
 } // namespace sound

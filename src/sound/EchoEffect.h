@@ -14,9 +14,6 @@ public:
     void reset() override;
     void process(float* left, float* right, int frames) override;
 
-    // Longest stretch worked on at once.
-    static constexpr int kStretch = 64;
-
 private:
     int rate_;
     float maxDelay_;

@@ -91,43 +91,15 @@ void ModulationEffect::process(float* left, float* right, int frames)
     const float toL = delayAt(phase_), toR = delayAt(phase_ + phaseShift_.value);
     endL_ = toL;
     endR_ = toR;
-    const float stepL = (toL - fromL) / static_cast<float>(frames);
-    const float stepR = (toR - fromR) / static_cast<float>(frames);
-    const float wet = mix_.value, dry = 1.0f - wet, fb = feedback_.value;
-    // Stretches no longer than the shortest delay: what they read was
-    // written before them, so each is read, mixed and written in one go.
-    const float shortest = std::min(std::min(fromL, toL), std::min(fromR, toR));
-    const int chunk = dsp::DelayLine::sweepChunk(shortest, std::min(frames, kStretch));
-    if (chunk < dsp::DelayLine::kPerSample && chunk < frames) {
-        for (int i = 0; i < frames; ++i) {
-            const auto at = static_cast<float>(i);
-            const float dl = lineL_.read(fromL + stepL * at);
-            const float dr = lineR_.read(fromR + stepR * at);
-            const float xl = left[i], xr = right[i];
-            lineL_.push(xl + fb * dl);
-            lineR_.push(xr + fb * dr);
-            left[i] = xl * dry + dl * wet;
-            right[i] = xr * dry + dr * wet;
-        }
-        return;
-    }
-    float dl[kStretch], dr[kStretch], inL[kStretch], inR[kStretch];
-    for (int from = 0; from < frames; from += chunk) {
-        const int n = std::min(chunk, frames - from);
-        lineL_.readSwept(fromL, stepL, from, dl, n);
-        lineR_.readSwept(fromR, stepR, from, dr, n);
-        float* l = left + from;
-        float* r = right + from;
-        for (int i = 0; i < n; ++i) {
-            const float xl = l[i], xr = r[i];
-            inL[i] = xl + fb * dl[i];
-            inR[i] = xr + fb * dr[i];
-            l[i] = xl * dry + dl[i] * wet;
-            r[i] = xr * dry + dr[i] * wet;
-        }
-        lineL_.write(inL, n);
-        lineR_.write(inR, n);
-    }
+    dsp::SweptDelays d;
+    d.fromL = fromL;
+    d.fromR = fromR;
+    d.stepL = (toL - fromL) / static_cast<float>(frames);
+    d.stepR = (toR - fromR) / static_cast<float>(frames);
+    d.wet = mix_.value;
+    d.dry = 1.0f - mix_.value;
+    d.own = feedback_.value;
+    d.run(lineL_, lineR_, left, right, frames);
 }
 
 } // namespace sound

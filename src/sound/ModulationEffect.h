@@ -19,9 +19,6 @@ public:
     // Delay in samples of a channel at oscillator phase `phase` (cycles).
     float delayAt(double phase) const;
 
-    // Longest stretch worked on at once.
-    static constexpr int kStretch = 64;
-
 private:
     template <typename Rec>
     void takeRecord(const Rec& p);
