@@ -1,7 +1,6 @@
 #include "ReverbEffect.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace sound {
 
@@ -41,6 +40,8 @@ ReverbEffect::ReverbEffect(int rate) : rate_(rate)
         delays_[k] = std::max<std::size_t>(kStretch, static_cast<std::size_t>(std::lround(kLengths[k] * scale)));
         lines_[k].resize(delays_[k] + 1);
     }
+    // The diffusers too are at least a stretch long (which only matters at
+    // low rates), so that each works on a whole stretch at once.
     for (std::size_t d = 0; d < diffusers_.size(); ++d) {
         diffusers_[d].delay = std::max<std::size_t>(kStretch, static_cast<std::size_t>(std::lround(kDiffusers[d] * scale)));
         diffusers_[d].line.resize(diffusers_[d].delay + 2);
