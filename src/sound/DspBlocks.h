@@ -336,7 +336,21 @@ struct SweptDelays {
 
     void run(DelayLine& lineL, DelayLine& lineR, float* left, float* right, int frames) const
     {
+        // Without crossed feedback (chorus, flanger) the loops are simpler.
+        if (other == 0)
+            runAs<false>(lineL, lineR, left, right, frames);
+        else
+            runAs<true>(lineL, lineR, left, right, frames);
+    }
+
+private:
+    template <bool Crossed>
+    void runAs(DelayLine& lineL, DelayLine& lineR, float* left, float* right, int frames) const
+    {
         constexpr int kStretch = 64;
+        auto feed = [this](float x, float mine, float theirs) {
+            return Crossed ? x + own * mine + other * theirs : x + own * mine;
+        };
         // Stretches no longer than the shortest delay: what they read was
         // written before them, so each is read, mixed and written in one go.
         // Below a few frames, frame by frame costs less.
@@ -349,8 +363,8 @@ struct SweptDelays {
                 const float el = lineL.read(fromL + stepL * at);
                 const float er = lineR.read(fromR + stepR * at);
                 const float xl = left[i], xr = right[i];
-                lineL.push(xl + own * el + other * er);
-                lineR.push(xr + own * er + other * el);
+                lineL.push(feed(xl, el, er));
+                lineR.push(feed(xr, er, el));
                 left[i] = xl * dry + el * wet;
                 right[i] = xr * dry + er * wet;
             }
@@ -365,8 +379,8 @@ struct SweptDelays {
             float* r = right + from;
             for (int i = 0; i < n; ++i) {
                 const float xl = l[i], xr = r[i];
-                inL[i] = xl + own * el[i] + other * er[i];
-                inR[i] = xr + own * er[i] + other * el[i];
+                inL[i] = feed(xl, el[i], er[i]);
+                inR[i] = feed(xr, er[i], el[i]);
                 l[i] = xl * dry + el[i] * wet;
                 r[i] = xr * dry + er[i] * wet;
             }
