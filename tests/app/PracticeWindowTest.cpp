@@ -184,7 +184,7 @@ TEST_F(PracticeTest, ExportDialogsWriteFilesAndCancelLeavesNothing)
     view().transport().engine().ApplyEffects(0, sound::SlotEffects{});
     const std::string withEffect = TempDir::read(dir.file("effet.wav"));
     ASSERT_GT(withEffect.size(), 44u);
-    EXPECT_NE(withEffect, wav);
+    EXPECT_TRUE(withEffect != wav) << "the effect is not in the file";
 
     // Cancelled half-way: no file, and no half-written one beside it.
     chooser.answers.push_back(dir.file("annule.wav"));
