@@ -21,13 +21,15 @@ struct Session {
     view::ViewState state;
     edit::EditController edit{doc, state};
     QImage image;
+    // Painting starts before the canvas is made, as in the window: the canvas
+    // chooses its raster path from the device it finds.
     QPainter painter;
-    QPainterCanvas canvas{painter};
+    QPainterCanvas canvas;
     view::DeviceMetrics device;
 
-    explicit Session(int width = 1920, int height = 1080) : image(width, height, QImage::Format_RGB32)
+    explicit Session(int width = 1920, int height = 1080)
+        : image(width, height, QImage::Format_RGB32), painter(&image), canvas(painter)
     {
-        painter.begin(&image);
         factory::denseScore(doc, 4, 1000, 8, 3);
         device.width = image.width();
         device.height = image.height();
