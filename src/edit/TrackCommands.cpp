@@ -1,5 +1,7 @@
 #include "TrackCommands.h"
 
+#include "MeasureEdits.h"
+
 #include <algorithm>
 
 namespace edit {
@@ -8,11 +10,6 @@ namespace {
 
 constexpr int kStandardChoice = 2; // every list shows this in standard tuning
 constexpr int kNoSlot = -1;
-
-int tracksInUse(const CTabDoc& doc)
-{
-    return std::clamp(doc.trackCount, 0, model::kMaxTracks);
-}
 
 CArray<CMesure>& trackOf(CTabDoc& doc, int t)
 {
