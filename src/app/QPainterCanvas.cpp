@@ -317,6 +317,15 @@ void QPainterCanvas::applyPen(bool antialiased)
     painter_.setPen(hasPen_ ? pen_ : QPen(Qt::NoPen));
 }
 
+void QPainterCanvas::applyTextPen()
+{
+    // Text takes only the pen's colour: a line pen of that colour serves, and
+    // keeping it spares a vector device a change of pen around every digit.
+    const QPen& now = painter_.pen();
+    if (now.style() == Qt::NoPen || now.color() != textColor_)
+        painter_.setPen(textColor_);
+}
+
 void QPainterCanvas::applyBrush()
 {
     painter_.setBrush(hasBrush_ ? brush_ : QBrush(Qt::NoBrush));
@@ -428,7 +437,7 @@ void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::T
     }
     hint(QPainter::TextAntialiasing, true);
     painter_.setFont(entry.font);
-    painter_.setPen(textColor_);
+    applyTextPen();
     painter_.drawText(QPointF(std::round(left), ti(y)), text);
 }
 
@@ -448,7 +457,7 @@ void QPainterCanvas::drawGlyph(double x, double y, int code)
         const double size = font_.pixelSize;
         const int pixels = std::max(1, static_cast<int>(std::lround(size * face.scaleY * 1000)));
         const double half = face.advance[static_cast<std::size_t>(code - '0')] * size * face.scaleX / 2;
-        painter_.setPen(textColor_);
+        applyTextPen();
         // A glyph run of the font needs no text shaping: pages of digits
         // print several times faster than through drawText.
         painter_.drawGlyphRun(QPointF(px - half, py + size * view::glyphs::kDigitHeight / 2),
