@@ -8,6 +8,7 @@
 #include "ScoreFactory.h"
 #include "ScoreLayout.h"
 #include "ScorePainter.h"
+#include "QtBenchMain.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -21,13 +22,15 @@ struct Session {
     view::ViewState state;
     edit::EditController edit{doc, state};
     QImage image;
+    // Painting starts before the canvas is made, as in the window: the canvas
+    // chooses its raster path from the device it finds.
     QPainter painter;
-    QPainterCanvas canvas{painter};
+    QPainterCanvas canvas;
     view::DeviceMetrics device;
 
-    explicit Session(int width = 1920, int height = 1080) : image(width, height, QImage::Format_RGB32)
+    explicit Session(int width = 1920, int height = 1080)
+        : image(width, height, QImage::Format_RGB32), painter(&image), canvas(painter)
     {
-        painter.begin(&image);
         factory::denseScore(doc, 4, 1000, 8, 3);
         device.width = image.width();
         device.height = image.height();
@@ -186,10 +189,5 @@ BENCHMARK(BM_UndoRedoMeasureDeletion)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksWithQt(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include "PrintJob.h"
 #include "ScoreFactory.h"
 #include "StderrPrompter.h"
+#include "QtBenchMain.h"
 
 #include <QDir>
 #include <QRect>
@@ -64,10 +65,5 @@ BENCHMARK(BM_WritePdf)->ArgName("allTracks")->Arg(0)->Arg(1)->Unit(benchmark::kM
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksWithQt(argc, argv);
 }

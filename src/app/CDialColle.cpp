@@ -27,7 +27,5 @@ edit::PasteMode CDialColle::mode() const
 
 std::optional<edit::PasteMode> CDialColle::ask()
 {
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return mode();
+    return askModal(*this, [this] { return mode(); });
 }

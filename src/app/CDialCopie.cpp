@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 CDialCopie::CDialCopie(Prompter& prompter, int cursorMeasure, int measureCount, bool forCut, QWidget* parent)
-    : CheckedDialog(prompter, parent), measureCount_(measureCount)
+    : RangeDialog(prompter, measureCount, parent)
 {
     setWindowTitle(QString::fromUtf8(kTitle));
     auto* body = new QWidget(this);
@@ -33,7 +33,5 @@ const char* CDialCopie::problem() const
 
 std::optional<CDialCopie::Answer> CDialCopie::ask()
 {
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return answer();
+    return askModal(*this, [this] { return answer(); });
 }

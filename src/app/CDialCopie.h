@@ -10,7 +10,7 @@ class QCheckBox;
 
 // "Sélection des mesures...": the measures to copy or cut, and for a copy
 // whether every track is taken.
-class CDialCopie : public CheckedDialog {
+class CDialCopie : public RangeDialog {
     Q_OBJECT
 public:
     struct Answer {
@@ -24,7 +24,6 @@ public:
 
     static constexpr const char* kTitle = "Sélection des mesures...";
 
-    MeasureRangeBox* rangeBox() const { return range_; }
     QCheckBox* allTracksBox() const { return allTracks_; }
     Answer answer() const;
     std::optional<Answer> ask();
@@ -33,7 +32,5 @@ protected:
     const char* problem() const override;
 
 private:
-    int measureCount_;
-    MeasureRangeBox* range_ = nullptr;
     QCheckBox* allTracks_ = nullptr;
 };

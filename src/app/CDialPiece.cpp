@@ -77,7 +77,5 @@ edit::ScoreProperties CDialPiece::properties() const
 
 std::optional<edit::ScoreProperties> CDialPiece::ask()
 {
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return properties();
+    return askModal(*this, [this] { return properties(); });
 }

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 CDialTempo::CDialTempo(Prompter& prompter, int tempo, int cursorMeasure, int measureCount, QWidget* parent)
-    : CheckedDialog(prompter, parent), measureCount_(measureCount)
+    : RangeDialog(prompter, measureCount, parent)
 {
     setWindowTitle(QString::fromUtf8(kTitle));
 
@@ -53,7 +53,5 @@ const char* CDialTempo::problem() const
 
 std::optional<CDialTempo::Answer> CDialTempo::ask()
 {
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return answer();
+    return askModal(*this, [this] { return answer(); });
 }

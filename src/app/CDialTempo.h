@@ -8,7 +8,7 @@
 class MeasureRangeBox;
 
 // "Entrez la valeur du Tempo": a tempo and the measures it applies to.
-class CDialTempo : public CheckedDialog {
+class CDialTempo : public RangeDialog {
     Q_OBJECT
 public:
     struct Answer {
@@ -22,7 +22,6 @@ public:
     static constexpr const char* kTitle = "Entrez la valeur du Tempo";
 
     QLineEdit* tempoField() const { return tempo_; }
-    MeasureRangeBox* rangeBox() const { return range_; }
     Answer answer() const;
     std::optional<Answer> ask();
 
@@ -30,7 +29,5 @@ protected:
     const char* problem() const override;
 
 private:
-    int measureCount_;
     QLineEdit* tempo_ = nullptr;
-    MeasureRangeBox* range_ = nullptr;
 };

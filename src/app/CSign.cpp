@@ -11,7 +11,7 @@
 
 CSign::CSign(Prompter& prompter, int numerator, int denominator, int cursorMeasure, int measureCount,
              QWidget* parent)
-    : CheckedDialog(prompter, parent), measureCount_(measureCount)
+    : RangeDialog(prompter, measureCount, parent)
 {
     setWindowTitle(QString::fromUtf8(kTitle));
 
@@ -59,7 +59,5 @@ const char* CSign::problem() const
 
 std::optional<CSign::Answer> CSign::ask()
 {
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return answer();
+    return askModal(*this, [this] { return answer(); });
 }

@@ -8,7 +8,7 @@
 class MeasureRangeBox;
 
 // "Entrez la signature": a time signature and the measures it applies to.
-class CSign : public CheckedDialog {
+class CSign : public RangeDialog {
     Q_OBJECT
 public:
     struct Answer {
@@ -26,7 +26,6 @@ public:
 
     QLineEdit* numeratorField() const { return numerator_; }
     QLineEdit* denominatorField() const { return denominator_; }
-    MeasureRangeBox* rangeBox() const { return range_; }
     Answer answer() const;
     // The dialog shown modally until valid values or "Annuler" (nothing).
     std::optional<Answer> ask();
@@ -35,8 +34,6 @@ protected:
     const char* problem() const override;
 
 private:
-    int measureCount_;
     QLineEdit* numerator_ = nullptr;
     QLineEdit* denominator_ = nullptr;
-    MeasureRangeBox* range_ = nullptr;
 };

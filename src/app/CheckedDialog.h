@@ -4,6 +4,7 @@
 
 #include <string>
 
+class MeasureRangeBox;
 class Prompter;
 class QLineEdit;
 
@@ -23,6 +24,22 @@ protected:
 
 private:
     Prompter& prompter_;
+};
+
+// A checked dialog about a range of measures of a score of `measureCount_`.
+class RangeDialog : public CheckedDialog {
+    Q_OBJECT
+public:
+    MeasureRangeBox* rangeBox() const { return range_; }
+
+protected:
+    RangeDialog(Prompter& prompter, int measureCount, QWidget* parent)
+        : CheckedDialog(prompter, parent), measureCount_(measureCount)
+    {
+    }
+
+    int measureCount_;
+    MeasureRangeBox* range_ = nullptr;
 };
 
 // A field that takes decimal digits only, at most `maxLength` of them

@@ -69,14 +69,6 @@ int usageError(const std::string& what)
     return 2;
 }
 
-bool openScore(CTabDoc& doc, StderrPrompter& prompter, const std::string& path)
-{
-    doc.setPrompter(&prompter);
-    doc.OnNewDocument();
-    doc.OnOpenDocument(path);
-    return !doc.lastOpenFailed();
-}
-
 } // namespace
 
 std::optional<int> runCommandLine(int argc, char** argv)
@@ -98,7 +90,7 @@ std::optional<int> runCommandLine(int argc, char** argv)
             return usageError("--dump attend un fichier.");
         CTabDoc doc;
         StderrPrompter prompter;
-        if (!openScore(doc, prompter, args[1]))
+        if (!openScoreForCommand(doc, prompter, args[1]))
             return 1;
         std::cout << scoreToJson(doc);
         return 0;
@@ -108,7 +100,7 @@ std::optional<int> runCommandLine(int argc, char** argv)
             return usageError("--convert attend un fichier d'entrée et un fichier de sortie.");
         CTabDoc doc;
         StderrPrompter prompter;
-        if (!openScore(doc, prompter, args[1]))
+        if (!openScoreForCommand(doc, prompter, args[1]))
             return 1;
         return doc.OnSaveDocument(args[2]) ? 0 : 1;
     }

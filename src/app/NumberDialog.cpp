@@ -38,7 +38,5 @@ const char* NumberDialog::problem() const
 
 std::optional<int> NumberDialog::ask()
 {
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return value();
+    return askModal(*this, [this] { return value(); });
 }

@@ -6,6 +6,7 @@
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "FileChooser.h"
+#include "CSoundEngine.h"
 #include "RenderCommand.h"
 #include "TransportController.h"
 
@@ -154,8 +155,16 @@ void PracticeCommands::exportWav()
         request.toMeasure = selection.last();
     }
     request.practice.speedPercent = view_.transport().practice().speedPercent;
-    // The sound engine's slot effects and the tracks' volume, pan, mute and
-    // solo live in the score and the engine the render copies them from.
+    // The tracks' volume, pan, mute and solo live in the score; the slots'
+    // effects live in the window's engine: the render's engine gets a copy.
+    std::array<sound::SlotEffects, CSoundEngine::kSlotLimit> effects{};
+    const CSoundEngine& live = view_.transport().engine();
+    for (int slot = 0; slot < CSoundEngine::kSlotLimit; ++slot)
+        effects[static_cast<std::size_t>(slot)] = live.ReadEffectParams(slot);
+    request.prepareEngine = [&effects](CSoundEngine& engine) {
+        for (int slot = 0; slot < CSoundEngine::kSlotLimit; ++slot)
+            engine.ApplyEffects(slot, effects[static_cast<std::size_t>(slot)]);
+    };
     QProgressDialog progress(QString::fromUtf8(kRendering), QStringLiteral("Annuler"), 0, 1000, window_);
     progress.setWindowTitle(QString::fromUtf8(kExportWavTitle));
     progress.setWindowModality(Qt::WindowModal);

@@ -181,7 +181,7 @@ void PrintCommands::preview()
 void PrintCommands::exportPdf()
 {
     const std::vector<FileFilter> filters = {{"Documents PDF (*.pdf)", {"*.pdf"}}};
-    auto path = app_.fileChooser().chooseSaveAsPath(filters, pdfNameFor(doc_));
+    auto path = app_.fileChooser().chooseExportPath("Exporter en PDF", filters, pdfNameFor(doc_), "pdf");
     if (!path || path->empty())
         return;
     if (!endsWithPdf(*path))

@@ -138,10 +138,7 @@ std::optional<int> runPrintCommand(int argc, char** argv)
 
     CTabDoc doc;
     StderrPrompter prompter;
-    doc.setPrompter(&prompter);
-    doc.OnNewDocument();
-    doc.OnOpenDocument(files[0]);
-    if (doc.lastOpenFailed())
+    if (!openScoreForCommand(doc, prompter, files[0]))
         return 1;
     view::ViewState state;
     state.resetForNewScore();

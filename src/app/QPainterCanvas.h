@@ -67,6 +67,7 @@ public:
 private:
     void hint(QPainter::RenderHint which, bool on);
     void applyPen(bool antialiased);
+    void applyTextPen();
     void applyBrush();
     QColor qcolor(view::Color c) const { return QColor(c.r, c.g, c.b); }
 

@@ -29,14 +29,6 @@ bool parseInt(const std::string& text, int& value)
     return ec == std::errc() && ptr == text.data() + text.size();
 }
 
-bool openForCommand(CTabDoc& doc, StderrPrompter& prompter, const std::string& path)
-{
-    doc.setPrompter(&prompter);
-    doc.OnNewDocument();
-    doc.OnOpenDocument(path);
-    return !doc.lastOpenFailed();
-}
-
 void removeQuietly(const std::string& path)
 {
     std::error_code ec;
@@ -187,7 +179,7 @@ std::optional<int> runRenderCommand(int argc, char** argv)
 
     CTabDoc doc;
     StderrPrompter prompter;
-    if (!openForCommand(doc, prompter, files[0]))
+    if (!openScoreForCommand(doc, prompter, files[0]))
         return 1;
     if (from < 1 || from > doc.measureCount) {
         std::cerr << kBadStart << '\n';
@@ -207,7 +199,7 @@ std::optional<int> runExportMidiCommand(int argc, char** argv)
     }
     CTabDoc doc;
     StderrPrompter prompter;
-    if (!openForCommand(doc, prompter, argv[2]))
+    if (!openScoreForCommand(doc, prompter, argv[2]))
         return 1;
     return exportScoreToMidi(doc, argv[3], prompter) ? 0 : 1;
 }

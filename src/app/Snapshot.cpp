@@ -150,10 +150,7 @@ std::optional<int> runSnapshotCommand(int argc, char** argv)
 
     CTabDoc doc;
     StderrPrompter prompter;
-    doc.setPrompter(&prompter);
-    doc.OnNewDocument();
-    doc.OnOpenDocument(options->input);
-    if (doc.lastOpenFailed())
+    if (!openScoreForCommand(doc, prompter, options->input))
         return 1;
 
     view::ViewState state;

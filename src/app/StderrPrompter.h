@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CTabDoc.h"
 #include "Prompter.h"
 
 #include <iostream>
@@ -12,3 +13,13 @@ public:
     std::optional<std::string> chooseSavePath(const std::string&) override { return std::nullopt; }
     void showMessage(const std::string& text) override { std::cerr << text << '\n'; }
 };
+
+// Opens a score for a command-line mode as the window would, the failures
+// told on standard error; false when nothing could be opened.
+inline bool openScoreForCommand(CTabDoc& doc, StderrPrompter& prompter, const std::string& path)
+{
+    doc.setPrompter(&prompter);
+    doc.OnNewDocument();
+    doc.OnOpenDocument(path);
+    return !doc.lastOpenFailed();
+}

@@ -146,11 +146,6 @@ int trackSize(const CTabDoc& doc, int track)
     return doc.tracks[static_cast<std::size_t>(track)].GetSize();
 }
 
-int tracksInUse(const CTabDoc& doc)
-{
-    return std::clamp(doc.trackCount, 0, model::kMaxTracks);
-}
-
 } // namespace
 
 EditController::EditController(CTabDoc& doc, view::ViewState& state)

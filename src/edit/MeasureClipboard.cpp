@@ -11,11 +11,6 @@ namespace {
 // Flags that belong to the score's shape rather than to the measure's music.
 constexpr int kShapeFlags = model::kFlagFirst | model::kFlagLast | model::kFlagMiddle;
 
-int tracksInUse(const CTabDoc& doc)
-{
-    return std::clamp(doc.trackCount, 0, model::kMaxTracks);
-}
-
 CMesure copyOf(const CMesure& source)
 {
     CMesure m(CMesure::NoBeats{});
@@ -57,11 +52,6 @@ void markLast(CTabDoc& doc)
     }
 }
 
-void renumber(CArray<CMesure>& measures, int from)
-{
-    for (int m = std::max(from, 0); m < measures.GetSize(); ++m)
-        measures[m].index = m;
-}
 } // namespace
 
 CMesure fillerMeasure(const CMesure& model)

@@ -6,18 +6,11 @@
 
 namespace edit {
 
-namespace {
-int tracksInUse(const CTabDoc& doc)
-{
-    return std::clamp(doc.trackCount, 0, model::kMaxTracks);
-}
-
 void renumber(CArray<CMesure>& measures, int from)
 {
     for (int m = std::max(from, 0); m < measures.GetSize(); ++m)
         measures[m].index = m;
 }
-} // namespace
 
 std::vector<CAccord> restPattern(int numerator, int denominator)
 {

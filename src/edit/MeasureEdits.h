@@ -2,12 +2,22 @@
 
 #include "CTabDoc.h"
 
+#include <algorithm>
 #include <vector>
 
 // Changes to whole measures and their beat arrays shared by the editing
 // commands. Each keeps the model's invariants: beatCount within the array,
 // index equal to the position, the same measures in every track.
 namespace edit {
+
+// How many tracks the score uses, within what the model can hold.
+inline int tracksInUse(const CTabDoc& doc)
+{
+    return std::clamp(doc.trackCount, 0, model::kMaxTracks);
+}
+
+// Gives every measure from `from` on the index of its position.
+void renumber(CArray<CMesure>& measures, int from);
 
 // The most beats a measure may hold: the native file stores the count in a byte.
 constexpr int kMaxBeatsPerMeasure = model::kMaxBeatsPerMeasure;

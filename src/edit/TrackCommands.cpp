@@ -1,5 +1,7 @@
 #include "TrackCommands.h"
 
+#include "MeasureEdits.h"
+
 #include <algorithm>
 
 namespace edit {
@@ -8,11 +10,6 @@ namespace {
 
 constexpr int kStandardChoice = 2; // every list shows this in standard tuning
 constexpr int kNoSlot = -1;
-
-int tracksInUse(const CTabDoc& doc)
-{
-    return std::clamp(doc.trackCount, 0, model::kMaxTracks);
-}
 
 CArray<CMesure>& trackOf(CTabDoc& doc, int t)
 {
@@ -188,6 +185,8 @@ bool TrackCommands::addTrack(const std::string& title, int code)
         doc_.tuning[ti][static_cast<std::size_t>(k)] = kStringReference[static_cast<std::size_t>(k)] + kStandardChoice;
     doc_.capo[ti] = 0;
     doc_.volume[ti] = 100;
+    doc_.pan[ti] = 50;
+    doc_.mute[ti] = 0;
     moveCursorToTrack(t);
     return true;
 }
@@ -213,12 +212,19 @@ bool TrackCommands::deleteTrack()
             doc_.arpeggioLatency[a] = doc_.arpeggioLatency[b];
             doc_.capo[a] = doc_.capo[b];
             doc_.volume[a] = doc_.volume[b];
+            doc_.pan[a] = doc_.pan[b];
+            doc_.mute[a] = doc_.mute[b];
             doc_.trackNames[a] = doc_.trackNames[b];
             doc_.tuning[a] = doc_.tuning[b];
             doc_.tracks[a] = doc_.tracks[b];
         }
         trackOf(doc_, doc_.trackCount - 1).RemoveAll();
         --doc_.trackCount;
+        // The solo follows its track, and goes with it.
+        if (doc_.soloTrack == cur + 1)
+            doc_.soloTrack = 0;
+        else if (doc_.soloTrack > cur + 1)
+            --doc_.soloTrack;
     }
     const int removed = releaseUnusedSlots(doc_, freed);
     state_.cursorTrack = std::min(cur, doc_.trackCount - 1);

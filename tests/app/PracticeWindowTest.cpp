@@ -175,6 +175,17 @@ TEST_F(PracticeTest, ExportDialogsWriteFilesAndCancelLeavesNothing)
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_GT(seen.back(), 0.95);
 
+    // The slots' effects are heard in the file as in the window.
+    sound::SlotEffects gargle;
+    gargle.setOn(sound::EffectKind::Gargle, true);
+    view().transport().engine().ApplyEffects(0, gargle);
+    chooser.answers.push_back(dir.file("effet.wav"));
+    ASSERT_TRUE(frame().runCommand(cmd::ExportWav));
+    view().transport().engine().ApplyEffects(0, sound::SlotEffects{});
+    const std::string withEffect = TempDir::read(dir.file("effet.wav"));
+    ASSERT_GT(withEffect.size(), 44u);
+    EXPECT_TRUE(withEffect != wav) << "the effect is not in the file";
+
     // Cancelled half-way: no file, and no half-written one beside it.
     chooser.answers.push_back(dir.file("annule.wav"));
     frame().practice().setProgressObserver([](QProgressDialog& d, double done) {

@@ -140,6 +140,7 @@ TEST_F(PrintTest, ExportsThePdfUnderTheChosenNameWithTheSameNumberOfPages)
     ASSERT_EQ(chooser.suggestions.size(), 1u);
     EXPECT_EQ(chooser.suggestions[0], dir.file("long.pdf"));
     EXPECT_EQ(chooser.offeredFilters[0], std::vector<std::string>{"Documents PDF (*.pdf)"});
+    EXPECT_EQ(chooser.exportTitles, std::vector<std::string>{"Exporter en PDF"});
     const std::string pdf = dir.file("partition.pdf");
     QPrinter a4(QPrinter::HighResolution);
     a4.setOutputFormat(QPrinter::PdfFormat);

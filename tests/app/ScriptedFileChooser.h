@@ -13,6 +13,7 @@ public:
     std::deque<std::optional<std::string>> answers;
     std::vector<std::vector<std::string>> offeredFilters;
     std::vector<std::string> suggestions;
+    std::vector<std::string> exportTitles;
 
     std::optional<std::string> chooseOpenPath(const std::vector<FileFilter>& filters) override
     {
@@ -23,6 +24,13 @@ public:
     {
         suggestions.push_back(suggested);
         return answer(filters);
+    }
+
+    std::optional<std::string> chooseExportPath(const std::string& title, const std::vector<FileFilter>& filters,
+                                                const std::string& suggested, const std::string& /*suffix*/) override
+    {
+        exportTitles.push_back(title);
+        return chooseSaveAsPath(filters, suggested);
     }
 
 private:

@@ -71,6 +71,9 @@ TEST(Tracks, AddedTrackCopiesTheMeasureHeadersAndBecomesTheEditedTrack)
                          Case{"Rythmique", model::kClassicalGuitar, "Rythmique", 7}}) {
         et::Editor e;
         shapedScore(e, 1, 5);
+        // What a deleted second track may have left behind.
+        e.doc.pan[1] = 5;
+        e.doc.mute[1] = 1;
         const std::string before = tbf::write(e.doc);
         const auto out = run(e, StepKind::AddTrack, [&](TrackCommands& t) { EXPECT_TRUE(t.addTrack(c.title, c.code)); });
         ASSERT_TRUE(out.change);
@@ -78,6 +81,8 @@ TEST(Tracks, AddedTrackCopiesTheMeasureHeadersAndBecomesTheEditedTrack)
         EXPECT_EQ(e.doc.trackCount, 2);
         EXPECT_EQ(e.doc.trackNames[1], c.name);
         EXPECT_EQ(e.doc.arpeggioLatency[1], c.latency);
+        EXPECT_EQ(e.doc.pan[1], 50);
+        EXPECT_EQ(e.doc.mute[1], 0);
         EXPECT_EQ(e.doc.instrumentOfTrack(1), c.code);
         EXPECT_EQ(e.state.cursorTrack, 1);
         EXPECT_EQ(e.state.cursorMeasure.track, 1);
@@ -120,9 +125,11 @@ TEST(Tracks, DeletingMovesTheLaterTracksDownWithTheirSettings)
             e.doc.volume[ti] = 50 + t;
             e.doc.arpeggioLatency[ti] = 10 + t;
             e.doc.pan[ti] = 20 + t;
+            e.doc.mute[ti] = t == 2 ? 1 : 0;
             e.doc.slotInstrument[ti] = t == 2 ? model::kBass : model::kFolkGuitar;
             e.measure(t, 0).beats[0].notes[0].fret = t;
         }
+        e.doc.soloTrack = 3; // the last track
         e.cursorAt(c.deleted, 2, 0, 3);
         const std::string before = tbf::write(e.doc);
         run(e, StepKind::DeleteTrack, [](TrackCommands& t) { EXPECT_TRUE(t.deleteTrack()); });
@@ -138,10 +145,12 @@ TEST(Tracks, DeletingMovesTheLaterTracksDownWithTheirSettings)
             EXPECT_EQ(e.doc.capo[ti], from + 1);
             EXPECT_EQ(e.doc.volume[ti], 50 + from);
             EXPECT_EQ(e.doc.arpeggioLatency[ti], 10 + from);
-            EXPECT_EQ(e.doc.pan[ti], 20 + t) << "the mixer positions stay";
+            EXPECT_EQ(e.doc.pan[ti], 20 + from);
+            EXPECT_EQ(e.doc.mute[ti], from == 2 ? 1 : 0);
             EXPECT_EQ(e.measure(t, 0).beats[0].notes[0].fret, from);
             EXPECT_EQ(codeAt(e, t, 3), from == 2 ? model::kBass : model::kFolkGuitar);
         }
+        EXPECT_EQ(e.doc.soloTrack, c.deleted == 2 ? 0 : 2) << "the solo follows its track";
         EXPECT_EQ(e.doc.tracks[2].GetSize(), 0);
         e.edit.undo();
         EXPECT_EQ(tbf::write(e.doc), before);
