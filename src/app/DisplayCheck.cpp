@@ -1,7 +1,9 @@
 #include "DisplayCheck.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #ifdef FRETLARK_HAVE_X11
 #include <X11/Xlib.h>
@@ -24,10 +26,17 @@ bool DisplayCheck::reachable(int argc, char** argv)
     if (!display || !*display)
         return false;
 #ifdef FRETLARK_HAVE_X11
-    Display* d = XOpenDisplay(nullptr);
-    if (!d)
-        return false;
-    XCloseDisplay(d);
-#endif
+    // A busy server may refuse a connection for a moment: ask a few times
+    // before saying there is no screen.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (Display* d = XOpenDisplay(nullptr)) {
+            XCloseDisplay(d);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+#else
     return true;
+#endif
 }
