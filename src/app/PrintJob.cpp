@@ -41,6 +41,7 @@ bool printPages(QPrinter& printer, const view::Pagination& pages, int from, int 
         if (p > from && !printer.newPage())
             break;
         pages.paintPage(canvas, p);
+        canvas.flush();
     }
     const bool ended = painter.end();
     return ended && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;

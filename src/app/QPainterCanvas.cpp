@@ -197,6 +197,58 @@ QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter)
     background_ = QBrush(Qt::white);
 }
 
+QPainterCanvas::~QPainterCanvas()
+{
+    flush();
+}
+
+void QPainterCanvas::flushDigits()
+{
+    if (pendingDigits_.isEmpty())
+        return;
+    QGlyphRun run;
+    run.setRawFont(digitRun(pendingPixels_, 0).rawFont());
+    run.setGlyphIndexes(pendingDigits_);
+    run.setPositions(pendingPositions_);
+    const QPen& now = painter_.pen();
+    if (now.style() == Qt::NoPen || now.color() != pendingColor_)
+        painter_.setPen(pendingColor_);
+    painter_.drawGlyphRun(QPointF(0, 0), run);
+    pendingDigits_.clear();
+    pendingPositions_.clear();
+}
+
+void QPainterCanvas::flush()
+{
+    flushDigits();
+    flushLines();
+}
+
+void QPainterCanvas::flushLines()
+{
+    if (pendingLines_.isEmpty())
+        return;
+    applyPen(pendingAntialiased_);
+    const QBrush brush = painter_.brush();
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawPath(pendingLines_);
+    painter_.setBrush(brush);
+    pendingLines_.clear();
+}
+
+void QPainterCanvas::gatherLine(const QPointF& a, const QPointF& b, bool antialiased)
+{
+    // A vector device writes a whole stroke state for each path: one path for
+    // a run of lines of the same pen makes pages smaller and faster to write.
+    // Only runs of lines are gathered, so everything keeps its order.
+    flushDigits();
+    if (antialiased != pendingAntialiased_)
+        flushLines();
+    pendingAntialiased_ = antialiased;
+    pendingLines_.moveTo(a);
+    pendingLines_.lineTo(b);
+}
+
 QFont QPainterCanvas::qfont(const view::ViewFont& font)
 {
     QFont f;
@@ -250,18 +302,21 @@ double QPainterCanvas::textWidth(const view::ViewFont& font, std::string_view ut
 
 void QPainterCanvas::setPen(view::Color color, int width)
 {
+    flush();
     pen_ = QPen(qcolor(color), std::max(width, 1), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     hasPen_ = true;
 }
 
 void QPainterCanvas::setBackgroundPen(int width)
 {
+    flush();
     pen_ = QPen(background_, std::max(width, 1), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     hasPen_ = true;
 }
 
 void QPainterCanvas::setNoPen()
 {
+    flush();
     hasPen_ = false;
 }
 
@@ -340,10 +395,18 @@ void QPainterCanvas::drawLine(double x1, double y1, double x2, double y2)
         return;
     if (ax == bx || ay == by) {
         // Axis-aligned: crisp, and like every line the end point is left out.
-        applyPen(false);
         const int ex = bx == ax ? bx : (bx > ax ? bx - 1 : bx + 1);
         const int ey = by == ay ? by : (by > ay ? by - 1 : by + 1);
+        if (!raster_) {
+            gatherLine(QPointF(ax, ay), QPointF(ex, ey), false);
+            return;
+        }
+        applyPen(false);
         painter_.drawLine(ax, ay, ex, ey);
+        return;
+    }
+    if (!raster_) {
+        gatherLine(QPointF(tc(x1), tc(y1)), QPointF(tc(x2), tc(y2)), true);
         return;
     }
     applyPen(true);
@@ -352,6 +415,7 @@ void QPainterCanvas::drawLine(double x1, double y1, double x2, double y2)
 
 void QPainterCanvas::drawPolyline(const std::vector<view::PointF>& points)
 {
+    flush();
     if (!hasPen_ || points.size() < 2)
         return;
     QPolygonF poly;
@@ -363,6 +427,7 @@ void QPainterCanvas::drawPolyline(const std::vector<view::PointF>& points)
 
 void QPainterCanvas::drawRect(double x1, double y1, double x2, double y2)
 {
+    flush();
     const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
     if (bx <= ax || by <= ay)
         return;
@@ -377,6 +442,7 @@ void QPainterCanvas::drawRect(double x1, double y1, double x2, double y2)
 
 void QPainterCanvas::fillRect(double x1, double y1, double x2, double y2)
 {
+    flush();
     const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
     if (!hasBrush_ || bx <= ax || by <= ay)
         return;
@@ -385,6 +451,7 @@ void QPainterCanvas::fillRect(double x1, double y1, double x2, double y2)
 
 void QPainterCanvas::drawEllipse(double x1, double y1, double x2, double y2)
 {
+    flush();
     const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
     applyPen(true);
     applyBrush();
@@ -393,6 +460,7 @@ void QPainterCanvas::drawEllipse(double x1, double y1, double x2, double y2)
 
 void QPainterCanvas::drawArc(double x1, double y1, double x2, double y2, double startDeg, double spanDeg)
 {
+    flush();
     if (!hasPen_)
         return;
     const int ax = ti(x1), ay = ti(y1), bx = ti(x2), by = ti(y2);
@@ -403,6 +471,7 @@ void QPainterCanvas::drawArc(double x1, double y1, double x2, double y2, double 
 
 void QPainterCanvas::drawPolygon(const std::vector<view::PointF>& points)
 {
+    flush();
     if (points.size() < 3)
         return;
     QPolygonF poly;
@@ -415,6 +484,7 @@ void QPainterCanvas::drawPolygon(const std::vector<view::PointF>& points)
 
 void QPainterCanvas::fillPath(const view::Path& path, double x, double y, double scale)
 {
+    flush();
     if (!hasBrush_)
         return;
     QTransform t;
@@ -426,6 +496,7 @@ void QPainterCanvas::fillPath(const view::Path& path, double x, double y, double
 
 void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::TextAlign align)
 {
+    flush();
     if (utf8.empty())
         return;
     const FontEntry& entry = fontEntry(font_);
@@ -444,6 +515,8 @@ void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::T
 void QPainterCanvas::drawGlyph(double x, double y, int code)
 {
     const int px = ti(x), py = ti(y);
+    if (raster_ || !view::glyphs::isDigit(code))
+        flush();
     if (raster_) {
         const Sprite& s = sprite(code, font_.pixelSize, textColor_.rgb());
         painter_.drawImage(QPoint(px + s.offset.x(), py + s.offset.y()), s.image);
@@ -457,11 +530,16 @@ void QPainterCanvas::drawGlyph(double x, double y, int code)
         const double size = font_.pixelSize;
         const int pixels = std::max(1, static_cast<int>(std::lround(size * face.scaleY * 1000)));
         const double half = face.advance[static_cast<std::size_t>(code - '0')] * size * face.scaleX / 2;
-        applyTextPen();
-        // A glyph run of the font needs no text shaping: pages of digits
-        // print several times faster than through drawText.
-        painter_.drawGlyphRun(QPointF(px - half, py + size * view::glyphs::kDigitHeight / 2),
-                              digitRun(pixels, code - '0'));
+        // Glyphs of the font need no text shaping, and the digits of one
+        // size and colour go out as one run: pages of digits print several
+        // times faster than through drawText.
+        flushLines();
+        if (pixels != pendingPixels_ || textColor_ != pendingColor_)
+            flushDigits();
+        pendingPixels_ = pixels;
+        pendingColor_ = textColor_;
+        pendingDigits_.append(digitRun(pixels, code - '0').glyphIndexes().value(0));
+        pendingPositions_.append(QPointF(px - half, py + size * view::glyphs::kDigitHeight / 2));
         return;
     }
     QTransform t;
@@ -506,11 +584,13 @@ const QImage& QPainterCanvas::stretchedBackground(view::ImageId id, int width, i
 
 void QPainterCanvas::drawImage(view::ImageId id, double x, double y)
 {
+    flush();
     painter_.drawImage(QPoint(ti(x), ti(y)), image(id));
 }
 
 void QPainterCanvas::drawBackground(double x1, double y1, double x2, double y2)
 {
+    flush();
     const QRect r(ti(x1), ti(y1), ti(x2) - ti(x1), ti(y2) - ti(y1));
     if (backgroundImage_) {
         painter_.drawImage(r.topLeft(), *backgroundImage_, r);

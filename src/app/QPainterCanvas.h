@@ -7,6 +7,9 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QList>
+#include <QPainterPath>
+#include <QPointF>
 #include <QPen>
 
 
@@ -28,6 +31,11 @@ public:
 class QPainterCanvas : public view::Canvas {
 public:
     explicit QPainterCanvas(QPainter& painter);
+    ~QPainterCanvas() override;
+
+    // Draws what the canvas holds back: on a vector device the lines of one
+    // pen are gathered into one path. Call before the page changes.
+    void flush();
 
     // FontMetrics
     double cellHeight(const view::ViewFont& font) const override;
@@ -69,6 +77,9 @@ private:
     void applyPen(bool antialiased);
     void applyTextPen();
     void applyBrush();
+    void gatherLine(const QPointF& a, const QPointF& b, bool antialiased);
+    void flushDigits();
+    void flushLines();
     QColor qcolor(view::Color c) const { return QColor(c.r, c.g, c.b); }
 
     QPainter& painter_;
@@ -81,4 +92,10 @@ private:
     const QImage* backgroundImage_ = nullptr; // the stretched picture, when there is one
     view::ViewFont font_;
     QColor textColor_ = Qt::black;
+    QPainterPath pendingLines_;
+    bool pendingAntialiased_ = false;
+    QList<quint32> pendingDigits_; // glyph indexes, for a vector device
+    QList<QPointF> pendingPositions_;
+    int pendingPixels_ = 0;
+    QColor pendingColor_;
 };
