@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QTextLayout>
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
@@ -184,6 +185,35 @@ const FontEntry& fontEntry(const view::ViewFont& font)
         it = cache.emplace(key, std::make_unique<FontEntry>(FontEntry{f, QFontMetricsF(f)})).first;
     }
     return *it->second;
+}
+
+// A string in a font, shaped once: a page of a vector device draws the same
+// measure numbers and technique marks again and again.
+struct ShapedText {
+    QList<QGlyphRun> runs;
+    double width = 0;
+    double ascent = 0;
+};
+
+const ShapedText& shaped(const FontEntry& entry, const QString& text)
+{
+    static std::map<std::pair<const FontEntry*, QString>, ShapedText> cache;
+    if (cache.size() > 20000)
+        cache.clear();
+    auto key = std::make_pair(&entry, text);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        QTextLayout layout(text, entry.font);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        ShapedText s;
+        s.runs = line.glyphRuns();
+        s.width = entry.metrics.horizontalAdvance(text);
+        s.ascent = line.ascent();
+        it = cache.emplace(std::move(key), std::move(s)).first;
+    }
+    return it->second;
 }
 
 } // namespace
@@ -502,6 +532,16 @@ void QPainterCanvas::drawText(double x, double y, std::string_view utf8, view::T
     const FontEntry& entry = fontEntry(font_);
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     double left = ti(x);
+    if (!raster_) {
+        const ShapedText& shape = shaped(entry, text);
+        if (align != view::TextAlign::Left)
+            left -= align == view::TextAlign::Centre ? shape.width / 2 : shape.width;
+        applyTextPen();
+        const QPointF origin(std::round(left), ti(y) - shape.ascent);
+        for (const QGlyphRun& run : shape.runs)
+            painter_.drawGlyphRun(origin, run);
+        return;
+    }
     if (align != view::TextAlign::Left) {
         const double w = entry.metrics.horizontalAdvance(text);
         left -= align == view::TextAlign::Centre ? w / 2 : w;
