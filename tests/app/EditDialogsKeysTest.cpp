@@ -2,6 +2,7 @@
 #include "CDialArpAccord.h"
 #include "DialBR.h"
 #include "EditKeyMapping.h"
+#include "DialogButtons.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -38,14 +39,6 @@ void onNextModal(std::function<void(QWidget*)> act)
         if (QTest::qWaitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 2000))
             act(modal);
     });
-}
-
-QAbstractButton* buttonNamed(QWidget* dialog, const QString& text)
-{
-    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
 }
 
 } // namespace

@@ -38,14 +38,6 @@ void onNextModal(std::function<void(QWidget*)> act, QWidget* besides = nullptr)
     });
 }
 
-QAbstractButton* buttonNamed(QWidget* dialog, const QString& text)
-{
-    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 void clickOk(QWidget* dialog)
 {
     QAbstractButton* ok = buttonNamed(dialog, QStringLiteral("OK"));

@@ -3,6 +3,7 @@
 #include "CMainFrame.h"
 #include "CTabApp.h"
 #include "CTabDoc.h"
+#include "DialogButtons.h"
 #include "ScriptedFileChooser.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -78,3 +79,4 @@ protected:
     ScriptedFileChooser chooser;
     std::vector<QUrl> opened;
 };
+
