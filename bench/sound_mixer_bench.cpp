@@ -34,6 +34,29 @@ std::shared_ptr<const sound::SampleData> tone(int index)
     return s;
 }
 
+// Forty decaying tones a semitone apart, made once.
+const std::vector<std::shared_ptr<const sound::SampleData>>& toneSet()
+{
+    static const auto tones = [] {
+        std::vector<std::shared_ptr<const sound::SampleData>> t;
+        for (int i = 0; i < 40; ++i)
+            t.push_back(tone(i));
+        return t;
+    }();
+    return tones;
+}
+
+// One second of audio per iteration, counted as seconds per second of CPU.
+void renderSeconds(benchmark::State& state, sound::Mixer& mixer)
+{
+    std::vector<float> out(static_cast<std::size_t>(kRate) * 2);
+    for (auto _ : state) {
+        mixer.render(out.data(), kRate);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 // `kernel`: the instruction set to mix with; the default run uses the best
 // one this processor has, the others show what older processors get.
 void BM_Mix64Voices(benchmark::State& state, sound::Mixer::Kernel kernel)
@@ -42,12 +65,7 @@ void BM_Mix64Voices(benchmark::State& state, sound::Mixer::Kernel kernel)
         state.SkipWithError("kernel not available on this processor");
         return;
     }
-    static const auto tones = [] {
-        std::vector<std::shared_ptr<const sound::SampleData>> t;
-        for (int i = 0; i < 40; ++i)
-            t.push_back(tone(i));
-        return t;
-    }();
+    const auto& tones = toneSet();
     sound::Mixer mixer(kRate, 2);
     for (int v = 0; v < kVoices; ++v)
         mixer.install(v / 16, v % 16, tones[static_cast<std::size_t>(v % 40)]);
@@ -73,24 +91,14 @@ void BM_Mix64Voices(benchmark::State& state, sound::Mixer::Kernel kernel)
                 mixer.post(slot, index, (v * 1000) % 40000);
         }
     });
-    std::vector<float> out(static_cast<std::size_t>(kRate) * 2);
-    for (auto _ : state) {
-        mixer.render(out.data(), kRate); // one second
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    renderSeconds(state, mixer);
     sound::Mixer::useKernel(sound::Mixer::availableKernels().back());
 }
 // The same 64 voices spread over ten slots, each slot running all eight
 // effects at their default settings.
 void BM_Mix64VoicesAllEffectsTenSlots(benchmark::State& state)
 {
-    static const auto tones = [] {
-        std::vector<std::shared_ptr<const sound::SampleData>> t;
-        for (int i = 0; i < 40; ++i)
-            t.push_back(tone(i));
-        return t;
-    }();
+    const auto& tones = toneSet();
     constexpr int kSlotsUsed = 10;
     sound::Mixer mixer(kRate, 2);
     std::vector<std::unique_ptr<sound::EffectChain>> chains;
@@ -114,12 +122,7 @@ void BM_Mix64VoicesAllEffectsTenSlots(benchmark::State& state)
                 mixer.post(slot, index, (v * 1000) % 40000);
         }
     });
-    std::vector<float> out(static_cast<std::size_t>(kRate) * 2);
-    for (auto _ : state) {
-        mixer.render(out.data(), kRate); // one second
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.counters["x_realtime"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    renderSeconds(state, mixer);
 }
 BENCHMARK(BM_Mix64VoicesAllEffectsTenSlots)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
