@@ -1,5 +1,7 @@
 #include "PrintJob.h"
 
+#include "ArgNumber.h"
+
 #include "CTabDoc.h"
 #include "QPainterCanvas.h"
 #include "Snapshot.h"
@@ -102,8 +104,7 @@ std::optional<int> runPrintCommand(int argc, char** argv)
             while (at <= list.size()) {
                 const std::size_t comma = std::min(list.find(',', at), list.size());
                 int t = 0;
-                const auto [end, ec] = std::from_chars(list.data() + at, list.data() + comma, t);
-                if (ec != std::errc() || end != list.data() + comma || t < 1 || t > model::kMaxTracks) {
+                if (!parseInt(list.substr(at, comma - at), t) || t < 1 || t > model::kMaxTracks) {
                     std::cerr << "--tracks attend des numéros de piste séparés par des virgules.\n";
                     return 2;
                 }

@@ -1,5 +1,6 @@
 #include "RenderCommand.h"
 
+#include "ArgNumber.h"
 #include "CSoundEngine.h"
 #include "CTabDoc.h"
 #include "MidiExport.h"
@@ -22,12 +23,6 @@ constexpr const char* kNothingToPlay = "La partition ne contient rien à jouer."
 constexpr const char* kCannotWrite = "Impossible d'enregistrer le fichier %1.";
 constexpr float kInaudible = 0.001f; // -60 dBFS
 constexpr double kLongestRenderMs = 4.0 * 3600 * 1000; // a runaway loop stops after four hours of sound
-
-bool parseInt(const std::string& text, int& value)
-{
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && ptr == text.data() + text.size();
-}
 
 void removeQuietly(const std::string& path)
 {

@@ -1,5 +1,6 @@
 #include "Snapshot.h"
 
+#include "ArgNumber.h"
 #include "StderrPrompter.h"
 
 #include "CTabDoc.h"
@@ -14,17 +15,6 @@
 #include <charconv>
 #include <iostream>
 #include <memory>
-
-namespace {
-
-bool parseInt(const std::string& text, int& value)
-{
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end;
-}
-
-} // namespace
 
 std::optional<SnapshotOptions> parseSnapshotOptions(const std::vector<std::string>& args, std::string& error)
 {
