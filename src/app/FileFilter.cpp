@@ -40,7 +40,7 @@ const std::vector<FileFilter>& FileFilter::documentFilters()
     static const std::vector<FileFilter> filters = [] {
         std::vector<FileFilter> v;
         for (const char* text : {"Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)", "Fichier Fretlark(*.tbf)",
-                                 "Fichier Gp3(*.gp3)", "Fichier Gp4(*.gp4)", "Fichier Gp5(*.gp5)"})
+                                 "Fichier Gp3(*.gp3)", "Fichier Gp4(*.gp4)", "Guitar Pro 5 (*.gp5)"})
             v.push_back({text, patternsOf(text)});
         return v;
     }();

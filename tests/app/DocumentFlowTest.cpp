@@ -153,7 +153,7 @@ TEST_F(WindowTest, OpenOffersTheFileTypesAndRemembersTheFile)
     ASSERT_EQ(chooser.offeredFilters.size(), 1u);
     EXPECT_EQ(chooser.offeredFilters[0], (std::vector<std::string>{"Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)",
                                                                    "Fichier Fretlark(*.tbf)", "Fichier Gp3(*.gp3)",
-                                                                   "Fichier Gp4(*.gp4)", "Fichier Gp5(*.gp5)"}));
+                                                                   "Fichier Gp4(*.gp4)", "Guitar Pro 5 (*.gp5)"}));
     EXPECT_EQ(doc().title, "A");
     chooser.answers = {b};
     frame().runCommand(57601);

@@ -75,7 +75,7 @@ TEST(QtDialogs, OpenDialogShowsTheTypeLinesAsWrittenAndFiltersByEachPattern)
     EXPECT_FALSE(chooser.chooseOpenPath(FileFilter::documentFilters()).has_value());
     QDir::setCurrent(previous);
     EXPECT_EQ(lines, (QStringList{"Tablatures (*.tbf;*.gp3;*.gp4;*.gp5)", "Fichier Fretlark(*.tbf)",
-                                  "Fichier Gp3(*.gp3)", "Fichier Gp4(*.gp4)", "Fichier Gp5(*.gp5)"}));
+                                  "Fichier Gp3(*.gp3)", "Fichier Gp4(*.gp4)", "Guitar Pro 5 (*.gp5)"}));
     EXPECT_EQ(all, (QStringList{"a.tbf", "b.GP3", "c.gp4", "e.Gp5"}));
     EXPECT_EQ(native, QStringList{"a.tbf"});
 }

@@ -189,7 +189,7 @@ TEST(FileFilter, LinesInOrderAndEveryPatternFilters)
     EXPECT_EQ(filters[1].text, "Fichier Fretlark(*.tbf)");
     EXPECT_EQ(filters[2].text, "Fichier Gp3(*.gp3)");
     EXPECT_EQ(filters[3].text, "Fichier Gp4(*.gp4)");
-    EXPECT_EQ(filters[4].text, "Fichier Gp5(*.gp5)");
+    EXPECT_EQ(filters[4].text, "Guitar Pro 5 (*.gp5)");
     EXPECT_EQ(filters[0].patterns, (std::vector<std::string>{"*.tbf", "*.gp3", "*.gp4", "*.gp5"}));
     for (const char* name : {"a.tbf", "B.GP3", "c.gp4", "x.y.Tbf", "d.GP5"})
         EXPECT_TRUE(filters[0].matches(name)) << name;
