@@ -251,7 +251,7 @@ int Mixer::position(int slot, int index) const
         const Voice& v = voices_[static_cast<std::size_t>(voiceId(slot, index))];
         if (!v.main.active || !v.sample)
             return -1;
-        return static_cast<int>(v.main.pos >> 32) * v.sample->blockAlign;
+        return v.sample->byteOfFrame(static_cast<int>(v.main.pos >> 32));
     };
     if (tlRendering)
         return read();
@@ -348,7 +348,7 @@ void Mixer::refresh(Voice& v, int id)
     if (frequency != v.seenFrequency && v.sample) {
         v.seenFrequency = frequency;
         const double hz = frequency == 0 ? static_cast<double>(v.sample->rate) : frequency;
-        v.wantStep = hz / rate_;
+        v.wantStep = hz * v.sample->oversample / rate_;
     }
     const int tone = c.tone.load(std::memory_order_relaxed);
     if (tone != v.seenTone) {
@@ -377,7 +377,7 @@ void Mixer::start(int id, int bytePosition)
         return;
     refresh(v, id);
     toTail(v);
-    const int frame = bytePosition / v.sample->blockAlign;
+    const int frame = v.sample->frameOfByte(bytePosition);
     if (frame >= v.sample->frames)
         return; // past the end of the buffer: nothing to play
     Playhead& p = v.main;
@@ -424,17 +424,19 @@ namespace {
 // one at `from` (normalised correlation over a few periods).
 int matchingFrame(const SampleData& s, int from, int to)
 {
+    // On the recording's own frames: an oversampled buffer's others add nothing.
+    const int o = s.oversample;
     constexpr int kWindow = 256, kReach = 256;
     const float* x = s.leftBase() + SampleData::kPadBefore;
-    const int last = s.frames - kWindow;
+    const int last = s.frames - kWindow * o;
     if (from < 0 || from > last)
         return to;
     int best = to;
     double bestScore = -2;
-    for (int k = std::max(0, to - kReach); k <= std::min(last, to + kReach); ++k) {
+    for (int k = std::max(0, to - kReach * o); k <= std::min(last, to + kReach * o); k += o) {
         double cross = 0, ea = 0, eb = 0;
         for (int i = 0; i < kWindow; ++i) {
-            const double a = x[from + i], b = x[k + i];
+            const double a = x[from + i * o], b = x[k + i * o];
             cross += a * b;
             ea += a * a;
             eb += b * b;
@@ -472,11 +474,11 @@ void Mixer::sustain(int id, int bytePosition)
     }
     const SampleData& s = *v.sample;
     const int from = static_cast<int>(v.main.pos >> 32);
-    int to = bytePosition / s.blockAlign;
+    int to = s.frameOfByte(bytePosition);
     if (to >= s.frames)
         return;
     to = matchingFrame(s, from, to);
-    const int window = static_cast<int>(s.rate / 16); // 60 ms: longer than any beating between partials
+    const int window = static_cast<int>(s.storedRate() / 16); // 60 ms: longer than any beating between partials
     const double here = rmsAround(s, from, window), there = rmsAround(s, to, window);
     const double match = here > 0 && there > 0 ? std::clamp(here / there, 0.05, 1.5) : 1.0;
 

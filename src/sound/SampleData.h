@@ -18,11 +18,19 @@ struct SampleData {
     static constexpr int kPadAfter = 32;
 
     int channels = 1;
-    int frames = 0;           // playable frames of the whole buffer
+    int frames = 0;           // stored frames of the whole buffer (file frames x oversample)
     int blockAlign = 2;       // bytes per frame in the file's format: byte positions divide by it
     std::uint32_t rate = 0;   // the file's own rate, used when no frequency was set
+    // Recordings at low rates are stored at twice their rate: read at the
+    // output rate, the interpolation then leaves no images of the sound
+    // mirrored above the recording's Nyquist frequency.
+    int oversample = 1;
     std::vector<float> left;  // frames + pads
     std::vector<float> right; // empty for mono
+
+    int frameOfByte(int bytePosition) const { return bytePosition / blockAlign * oversample; }
+    int byteOfFrame(int frame) const { return frame / oversample * blockAlign; }
+    double storedRate() const { return static_cast<double>(rate) * oversample; }
 
     // Pointer to the padding frame before frame 0.
     const float* leftBase() const { return left.data(); }
