@@ -58,16 +58,16 @@ const std::array<float, kTaps>& halfBandTaps()
         };
         std::array<double, kTaps> c{};
         double total = 0;
-        for (int k = 0; k < kTaps; ++k) {
-            const double t = k + 0.5;                  // distance to the frame computed, in input frames
-            const double r = t / (kTaps + 0.5);        // within the window's half width
-            const double pi = 3.14159265358979323846;
-            c[static_cast<std::size_t>(k)] = std::sin(pi * t) / (pi * t) * bessel0(kBeta * std::sqrt(1 - r * r)) / bessel0(kBeta);
-            total += 2 * c[static_cast<std::size_t>(k)];
+        constexpr double kPi = 3.14159265358979323846;
+        for (std::size_t k = 0; k < kTaps; ++k) {
+            const double t = static_cast<double>(k) + 0.5; // distance to the frame computed, in input frames
+            const double r = t / (kTaps + 0.5);            // within the window's half width
+            c[k] = std::sin(kPi * t) / (kPi * t) * bessel0(kBeta * std::sqrt(1 - r * r)) / bessel0(kBeta);
+            total += 2 * c[k];
         }
         std::array<float, kTaps> out{};
-        for (int k = 0; k < kTaps; ++k)
-            out[static_cast<std::size_t>(k)] = static_cast<float>(c[static_cast<std::size_t>(k)] / total); // unity at DC
+        for (std::size_t k = 0; k < kTaps; ++k)
+            out[k] = static_cast<float>(c[k] / total); // unity at DC
         return out;
     }();
     return taps;
