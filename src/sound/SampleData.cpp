@@ -77,19 +77,16 @@ const std::array<float, kTaps>& halfBandTaps()
 std::vector<float> upsampled(const std::vector<float>& in, int frames)
 {
     const auto& taps = halfBandTaps();
-    const float* x = in.data() + SampleData::kPadBefore;
-    auto at = [&](int i) { return i >= 0 && i < frames ? x[i] : 0.0f; };
+    // Silence around the sound, as wide as the filter reaches.
+    std::vector<float> padded(static_cast<std::size_t>(frames) + 2 * kTaps, 0.0f);
+    std::copy_n(in.begin() + SampleData::kPadBefore, frames, padded.begin() + kTaps);
+    const float* x = padded.data() + kTaps;
     std::vector<float> out(static_cast<std::size_t>(2 * frames) + SampleData::kPadBefore + SampleData::kPadAfter, 0.0f);
     float* y = out.data() + SampleData::kPadBefore;
     for (int n = 0; n < frames; ++n) {
         float sum = 0;
-        if (n >= kTaps - 1 && n + kTaps < frames) {
-            for (int k = 0; k < kTaps; ++k)
-                sum += taps[static_cast<std::size_t>(k)] * (x[n - k] + x[n + 1 + k]);
-        } else {
-            for (int k = 0; k < kTaps; ++k)
-                sum += taps[static_cast<std::size_t>(k)] * (at(n - k) + at(n + 1 + k));
-        }
+        for (int k = 0; k < kTaps; ++k)
+            sum += taps[static_cast<std::size_t>(k)] * (x[n - k] + x[n + 1 + k]);
         y[2 * n] = x[n];
         y[2 * n + 1] = sum;
     }
